@@ -1,0 +1,35 @@
+// Copying one file with verification, and the outcome codes of a copy.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plovik {
+
+enum CopyResult : int32_t {
+  CopyOk = 0,
+  CopyBufferError = 1,
+  CopyReadError = 2,
+  CopyWriteError = 3,
+  CopyNoSpace = 4,
+  CopyDriveFull = 5,
+  CopyAccessDenied = 6,
+  CopyAborted = 7,
+  CopyWindowsError = 99,
+};
+
+constexpr uint32_t MinCopyBufferSize = 2048;
+constexpr uint32_t MaxCopyBufferSize = 65536;
+
+int32_t CopyResultFromWinError(uint32_t code);
+// M(result): the walk's dialog text for a copy result, in the current
+// language; dstLetter is the upper-cased destination drive letter.
+std::string CopyResultText(int32_t result, char dstLetter, uint32_t error);
+
+bool CopyFileDate(const std::string& src, const std::string& dst);
+
+void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,
+                      int32_t& error, int32_t& result, int16_t& answer, bool dialogs,
+                      bool verify, uint32_t dstSectorSize, uint32_t srcSectorSize);
+
+}  // namespace plovik

@@ -1,0 +1,22 @@
+// The per-directory skip list file SKIPLIST.INI.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "run/RunRecords.h"
+
+namespace plovik {
+
+enum SkipListSection : int { SkipSubDirectories = 0, SkipFiles = 1 };
+
+struct SkipListEntries {
+  SpecList entries{};  // 1-based, upper case
+  uint8_t count = 0;
+  // The file exists but could not be read: error is its Windows error code.
+  uint32_t error = 0;
+};
+
+SkipListEntries ReadSkipList(const std::string& directory, int section);
+
+}  // namespace plovik

@@ -1,0 +1,21 @@
+// Conversion between the program's UTF-8 texts and UTF-16, and the locale's
+// upper-case mapping.
+#pragma once
+
+#include <string>
+
+namespace plovik {
+
+std::u16string Utf8ToUtf16(const std::string& text);
+std::string Utf16ToUtf8(const std::u16string& text);
+
+// Upper-cases a UTF-8 text with the upper-case mapping of the user's
+// locale: ASCII, the Latin-1 and Latin Extended-A letters (accents and
+// umlauts), Greek and Cyrillic. The German sharp s stays as it is (as
+// Windows maps it). Invalid UTF-8 bytes are kept unchanged.
+std::string UpperCase(const std::string& text);
+
+// Number of characters (code points) of a UTF-8 text.
+size_t CharCount(const std::string& text);
+
+}  // namespace plovik

@@ -1,0 +1,23 @@
+// Shared text helpers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plovik {
+
+// "True " (with a trailing blank) or "False": five characters either way.
+std::string BoolText(bool value);
+
+// Fits a path into width characters by replacing its middle with "...",
+// cutting at directory boundaries when one lies within 32 characters of the
+// cut. Widths and lengths count characters, not bytes.
+std::string ShortenPath(const std::string& text, uint16_t width);
+
+// Decimal text with the separator between groups of three digits, padded
+// with blanks on the left to at least width characters.
+std::string FormatCount(int32_t value, char separator, uint8_t width);
+// The same grouping for a 64-bit value, without padding.
+std::string FormatBytes(int64_t value, char separator);
+
+}  // namespace plovik

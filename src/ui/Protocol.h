@@ -1,0 +1,46 @@
+// The protocol: the line log of the program in the memo MemoProtocol, with
+// its debug twin, the memo-full workaround and the width measurements.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "toolkit/Toolkit.h"
+
+namespace plovik {
+
+// The controls the protocol works on; the main window binds them. Any of
+// them may be null while it does not exist.
+struct ProtocolControls {
+  Memo* MemoProtocol = nullptr;
+  Button* ButtonSaveLog = nullptr;
+  Button* ButtonPrintLog = nullptr;
+  Label* LabelMemoProtocolFont = nullptr;  // hidden measuring label
+  Memo* MemoDebug = nullptr;               // the debug window's memo
+};
+void BindProtocol(const ProtocolControls& controls);
+const ProtocolControls& BoundProtocol();
+
+extern int32_t ProtocolLastCount;
+extern int32_t ProtocolCutIndex;
+extern int32_t ProtocolDeletedLines;
+extern int ProtocolCharWidth;
+extern int ProtocolLineChars;
+extern int ProtocolPathChars;
+extern bool DebugWindowReady;
+extern bool PrinterAvailable;
+
+void ProtocolAdd(const std::string& line);
+void DebugAdd(const std::string& line);
+void ProtocolClear();
+// The memo's change event.
+void MemoProtocolOnChange();
+// Measures ProtocolCharWidth on the hidden label in the memo's font.
+void MeasureProtocolCharWidth();
+// ProtocolLineChars and ProtocolPathChars from the memo's client width.
+void ComputeProtocolWidths();
+
+// The failure line "****** " + text + " ******" followed by a blank line.
+void ProtocolFailure(const std::string& text);
+
+}  // namespace plovik

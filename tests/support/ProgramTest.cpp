@@ -1,0 +1,53 @@
+#include "support/ProgramTest.h"
+
+#include "run/RunRecords.h"
+#include "ui/Protocol.h"
+
+namespace plovik::test {
+
+void ProgramTest::SetUp() {
+  InstallPlatform(&fs);
+  InstallToolkit(&tk);
+  RunOptions = TRunOptions{};
+  RunCounters = TRunCounters{};
+  RunState = TRunState{};
+  LanguageIndex = 0;
+
+  form = tk.CreateForm();
+  form->SetBounds(0, 0, 1024, 700);
+  memo = tk.CreateMemo(*form);
+  memo->SetBounds(0, 200, 1000, 400);
+  debugMemo = tk.CreateMemo(*form);
+  saveButton = tk.CreateButton(*form);
+  printButton = tk.CreateButton(*form);
+  fontLabel = tk.CreateLabel(*form);
+  fontLabel->SetCaption("XXXXXXXXXX");
+  ProtocolControls controls;
+  controls.MemoProtocol = memo.get();
+  controls.ButtonSaveLog = saveButton.get();
+  controls.ButtonPrintLog = printButton.get();
+  controls.LabelMemoProtocolFont = fontLabel.get();
+  controls.MemoDebug = debugMemo.get();
+  BindProtocol(controls);
+  memo->SetOnChange(&MemoProtocolOnChange);
+  DebugWindowReady = false;
+  PrinterAvailable = false;
+  ProtocolClear();
+  // Wide enough that paths are not shortened unless a test says so.
+  ProtocolCharWidth = 7;
+  ProtocolLineChars = 400;
+  ProtocolPathChars = 393;
+  tk.dialogs.clear();
+  tk.processCount = 0;
+}
+
+void ProgramTest::TearDown() {
+  BindProtocol(ProtocolControls{});
+  InstallToolkit(nullptr);
+  InstallPlatform(nullptr);
+}
+
+std::vector<std::string> ProgramTest::ProtocolLines() const { return memo->Lines(); }
+std::vector<std::string> ProgramTest::DebugLines() const { return debugMemo->Lines(); }
+
+}  // namespace plovik::test
