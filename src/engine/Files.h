@@ -28,6 +28,16 @@ std::string CopyResultText(int32_t result, char dstLetter, uint32_t error);
 
 bool CopyFileDate(const std::string& src, const std::string& dst);
 
+// While a copy runs, the data goes to a partial copy beside the destination
+// (a fixed name per directory), which is renamed over the destination only
+// when it is complete. A copy cut short by a crash or a power failure thus
+// never leaves a destination that looks newer than its source.
+std::string PartialCopyPath(const std::string& dst);
+
+// The system's plain copy, made through the partial copy. Returns the
+// Windows error code, 0 on success.
+uint32_t CopyFilePlain(const std::string& src, const std::string& dst);
+
 void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,
                       int32_t& error, int32_t& result, int16_t& answer, bool dialogs,
                       bool verify, uint32_t dstSectorSize, uint32_t srcSectorSize);
