@@ -16,7 +16,8 @@ constexpr int32_t NewestPackedDate = static_cast<int32_t>(0xFF9FBF7Du);
 
 // Packs a civil date and time; values outside the format's range clamp to
 // its ends (a year before 1980 gives OldestPackedDate, one after 2107
-// NewestPackedDate). Seconds are truncated to even values.
+// NewestPackedDate); a month, day or time of day out of range is clamped
+// into its range. Seconds are truncated to even values.
 int32_t PackDate(int year, int month, int day, int hour, int minute, int second);
 // Unpacks; false for -1 or a value that names no valid date.
 bool UnpackDate(int32_t packed, int& year, int& month, int& day, int& hour, int& minute,
@@ -25,6 +26,8 @@ bool UnpackDate(int32_t packed, int& year, int& month, int& day, int& hour, int&
 // The difference source - destination in packed units, computed so that
 // every date the format can hold orders correctly (the packed numbers are
 // compared as unsigned: from 2044 on they are negative as signed numbers).
+// MissingFileDate counts as older than every date, so a missing destination
+// always gives a positive difference.
 int64_t PackedDateDiff(int32_t source, int32_t destination);
 
 }  // namespace plovik

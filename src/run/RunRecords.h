@@ -91,6 +91,7 @@ extern TRunState RunState;
 extern uint8_t LanguageIndex;
 
 // Start values of the counters, as the driver sets them before a walk.
+// DstDriveLetter is kept: the destination checks set it before the reset.
 void ResetRunCounters();
 // Adds one to a counter; past the largest value it stays there (counters
 // never wrap).

@@ -24,7 +24,7 @@ struct FakeDrive {
   // When set, the drive reports this many free bytes whatever its files use;
   // otherwise free = total - bytes held by its files. Writes past the free
   // space fail with ERROR_DISK_FULL (112).
-  std::optional<int64_t> freeBytes;
+  std::optional<int64_t> freeBytes = std::nullopt;
   uint32_t sectorSize = 512;
   bool writeProtected = false;   // creations, writes and changes fail with 19
   bool freeQueryFails = false;   // DiskFreeSpace returns false
@@ -78,6 +78,7 @@ class FakePlatform : public Platform {
   int AllocatedBuffers() const;
   const std::vector<BeepKind>& Beeps() const;
   std::vector<std::string> NetAddCalls() const;  // "X:=remote" per call
+  // Every call of SystemCopy counts, failed ones included.
   int SystemCopies() const;
 
   // ---- faults -----------------------------------------------------------
@@ -102,6 +103,7 @@ class FakePlatform : public Platform {
   void FailAllocations(int count, uint32_t error);
   // The system copy fails with this error for the source path.
   void FailSystemCopy(const std::string& src, uint32_t error);
+  // Removes every fault above, file locks included.
   void ClearFaults();
 
   // ---- Platform ---------------------------------------------------------

@@ -162,10 +162,16 @@ class HeadlessToolkit : public Toolkit {
   // Runs inside every ProcessMessages call (user actions, e.g. pressing Abort
   // once some condition holds). Actions run in order; one that returns true
   // is done and removed.
+  // Message processing nested inside an action (the action pressed a
+  // button whose handler runs a whole update) runs the other actions but
+  // not the one that is still running.
   std::vector<std::function<bool()>> actions;
   int processCount = 0;
   CursorKind cursor = CursorKind::Default;
   int hourglassCount = 0;
+
+ private:
+  int nextActionToken_ = 0;
 };
 
 }  // namespace plovik

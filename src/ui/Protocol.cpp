@@ -1,0 +1,157 @@
+#include "ui/Protocol.h"
+
+#include <algorithm>
+
+#include "lib/Utf.h"
+#include "run/RunRecords.h"
+
+namespace plovik {
+
+int32_t ProtocolLastCount = 0;
+int32_t ProtocolCutIndex = 0;
+int32_t ProtocolDeletedLines = 0;
+int ProtocolCharWidth = 7;
+int ProtocolLineChars = 0;
+int ProtocolPathChars = 0;
+bool DebugWindowReady = false;
+bool PrinterAvailable = false;
+
+namespace {
+
+ProtocolControls bound;
+
+// Lines removed behind the cut at every refusal, and the lines blanked in
+// front of it at the first one.
+constexpr int LinesPerCut = 20;
+constexpr int BlankedLines = 3;
+// The first cut needs the three lines in front of the cut and the twenty
+// behind it.
+constexpr int LinesNeededForCut = 26;
+
+std::string CutNote() {
+  static const char* const texts[2] = {
+      " lines deleted (Dirty trick to work around a Windows 95/98/ME API bug. Use Windows "
+      "NT/2000/XP to avoid this problem.)",
+      " Zeilen gelöscht (Schmutziger Trick, um einen Windows 95/98/ME API bug zu umgehen. "
+      "Verwenden Sie Windows NT/2000/XP zur Vermeidung dieses Problems.)",
+  };
+  return std::to_string(ProtocolDeletedLines) + texts[LanguageIndex == 1 ? 1 : 0];
+}
+
+void ForgetCut() {
+  ProtocolCutIndex = 0;
+  ProtocolDeletedLines = 0;
+}
+
+// Removes up to twenty lines behind the cut and rewrites the note in front
+// of it with the new total.
+void CutBehind(Memo& memo) {
+  const int count = std::clamp(memo.Count() - ProtocolCutIndex, 0, LinesPerCut);
+  for (int i = 0; i < count; ++i) memo.DeleteLine(ProtocolCutIndex);
+  ProtocolDeletedLines += count;
+  memo.SetLine(ProtocolCutIndex - 2, CutNote());
+}
+
+// The memo refused line: make room and append it. The regular way keeps the
+// head of the protocol, marks the cut with a note and removes the oldest
+// lines behind it. When that is not possible or not enough, the oldest lines
+// of the memo go, and a line too long for the memo is cut down. Every loop
+// removes a line or halves the text, so this always ends.
+void MakeRoomFor(Memo& memo, std::string line) {
+  const size_t capacity = memo.Capacity();
+  const size_t room = capacity > 2 ? capacity - 2 : 0;
+  if (CharCount(line) > room) line = CharPrefix(line, room);
+
+  // A cut that no longer fits the memo (the user may edit it) starts afresh.
+  if (ProtocolCutIndex != 0 &&
+      (ProtocolCutIndex < BlankedLines || ProtocolCutIndex > memo.Count())) {
+    ForgetCut();
+  }
+  if (ProtocolCutIndex == 0 && memo.Count() >= LinesNeededForCut) {
+    ProtocolDeletedLines = BlankedLines;
+    ProtocolCutIndex = (memo.Count() - LinesPerCut) / 2;
+    for (int i = BlankedLines; i >= 1; --i) memo.SetLine(ProtocolCutIndex - i, "");
+  }
+  if (ProtocolCutIndex != 0) {
+    do {
+      CutBehind(memo);
+      if (memo.Append(line)) return;
+    } while (memo.Count() > ProtocolCutIndex);
+  }
+
+  while (memo.Count() > 0) {
+    memo.DeleteLine(0);
+    if (ProtocolCutIndex != 0 && --ProtocolCutIndex < BlankedLines) ForgetCut();
+    if (memo.Append(line)) return;
+  }
+  for (size_t chars = CharCount(line) / 2; chars > 0; chars /= 2) {
+    if (memo.Append(CharPrefix(line, chars))) return;
+  }
+}
+
+}  // namespace
+
+void BindProtocol(const ProtocolControls& controls) { bound = controls; }
+const ProtocolControls& BoundProtocol() { return bound; }
+
+void ProtocolAdd(const std::string& line) {
+  Memo* memo = bound.MemoProtocol;
+  if (memo == nullptr) return;
+  const bool accepted = memo->Append(line);
+  Tk().ProcessMessages();
+  // The controls may have been unbound while messages were processed.
+  memo = bound.MemoProtocol;
+  if (memo == nullptr) return;
+  if (!accepted) MakeRoomFor(*memo, line);
+  ProtocolLastCount = memo->Count();
+}
+
+void DebugAdd(const std::string& line) {
+  if (!DebugWindowReady) {
+    ProtocolAdd(line);
+    return;
+  }
+  if (bound.MemoDebug != nullptr) bound.MemoDebug->Append(line);
+}
+
+void ProtocolClear() {
+  if (bound.MemoProtocol != nullptr) bound.MemoProtocol->Clear();
+  ProtocolLastCount = 0;
+  ForgetCut();
+  if (bound.ButtonPrintLog != nullptr) bound.ButtonPrintLog->SetEnabled(false);
+  if (bound.ButtonSaveLog != nullptr) bound.ButtonSaveLog->SetEnabled(false);
+  if (bound.MemoProtocol != nullptr) Tk().ProcessMessages();
+}
+
+void MemoProtocolOnChange() {
+  if (RunState.ActivityState != Idle) return;
+  const bool hasLines = bound.MemoProtocol != nullptr && bound.MemoProtocol->Count() > 0;
+  if (bound.ButtonPrintLog != nullptr) bound.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
+  if (bound.ButtonSaveLog != nullptr) bound.ButtonSaveLog->SetEnabled(hasLines);
+}
+
+void MeasureProtocolCharWidth() {
+  Label* label = bound.LabelMemoProtocolFont;
+  Memo* memo = bound.MemoProtocol;
+  if (label == nullptr || memo == nullptr) return;
+  label->SetFont(memo->GetFont());
+  Tk().ProcessMessages();
+  label = bound.LabelMemoProtocolFont;
+  if (label == nullptr) return;
+  // At least one pixel: the widths are divided by it.
+  ProtocolCharWidth = std::max(1, label->Width() / 10);
+}
+
+void ComputeProtocolWidths() {
+  if (bound.MemoProtocol == nullptr) return;
+  const int charWidth = std::max(1, ProtocolCharWidth);
+  ProtocolLineChars = std::max(0, (bound.MemoProtocol->ClientWidth() - 2) / charWidth);
+  ProtocolPathChars = std::max(0, ProtocolLineChars - 7);
+}
+
+void ProtocolFailure(const std::string& text) {
+  ProtocolAdd("****** " + text + " ******");
+  ProtocolAdd("");
+}
+
+}  // namespace plovik
