@@ -1,0 +1,123 @@
+#include "run/SubDirs.h"
+
+#include <limits>
+
+#include "platform/Platform.h"
+#include "run/Drives.h"
+
+namespace plovik {
+
+namespace {
+
+char UpperLetter(char letter) {
+  return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+}
+
+// Creates the levels of rest below built, one per backslash-terminated name.
+// A last name without a backslash is taken as a level too, so that a path
+// handed in without its final backslash is not reported as made while its
+// last level is missing.
+void CreateLevels(std::string built, std::string rest, char driveLetter, int32_t& created,
+                  int32_t& code) {
+  code = SubDirCreated;
+  while (!rest.empty()) {
+    const size_t slash = rest.find('\\');
+    const std::string level = rest.substr(0, slash);
+    rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    built += "\\" + level;
+    if (DirectoryExists(built)) continue;
+    if (driveLetter != 0 && DriveFull(driveLetter)) {
+      code = SubDirDriveFull;
+      return;
+    }
+    if (Sys().CreateDir(built) == 0) {
+      if (created < std::numeric_limits<int32_t>::max()) ++created;
+    } else {
+      // The deeper levels fail as well: their parent is missing.
+      code = SubDirRefused;
+    }
+  }
+}
+
+}  // namespace
+
+std::string StripTrailingBackslashes(const std::string& path) {
+  std::string result = path;
+  while (result.size() > 3 && result.back() == '\\') result.pop_back();
+  return result;
+}
+
+bool DirectoryExists(const std::string& path) {
+  uint32_t attributes = InvalidAttributes;
+  return !path.empty() && Sys().GetAttributes(path, attributes) == 0 &&
+         attributes != InvalidAttributes && (attributes & AttrDirectory) != 0;
+}
+
+void CreateSubDir(const std::string& path, int32_t& created, int32_t& code) {
+  const char c = path.empty() ? '\0' : UpperLetter(path[0]);
+  const bool drivePath = c >= 'A' && c <= 'Z';
+  if (drivePath) {
+    if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && path[2] != '\\')) {
+      code = SubDirNoDrive;
+      return;
+    }
+    if (!DriveExists(c)) {
+      code = SubDirNoDrive;
+      return;
+    }
+    if (!DriveReady(c)) {
+      code = SubDirDriveNotReady;
+      return;
+    }
+  }
+  if (DirectoryExists(path)) {
+    code = SubDirExists;
+    return;
+  }
+  if (drivePath) {
+    if (path.size() == 3) {
+      code = SubDirExists;
+      return;
+    }
+    CreateLevels(std::string(1, c) + ":", path.size() > 3 ? path.substr(3) : std::string(), c,
+                 created, code);
+    return;
+  }
+  if (path.size() < 3 || path[0] != '\\' || path[1] != '\\') {
+    code = SubDirNoDrive;
+    return;
+  }
+  const size_t serverEnd = path.find('\\', 2);
+  if (serverEnd == std::string::npos) {
+    CreateLevels(path, std::string(), 0, created, code);
+    return;
+  }
+  CreateLevels(path.substr(0, serverEnd), path.substr(serverEnd + 1), 0, created, code);
+}
+
+bool CopyDirDate(const std::string& src, const std::string& dst) {
+  const std::string srcDir = StripTrailingBackslashes(src);
+  const std::string dstDir = StripTrailingBackslashes(dst);
+  if (!DirectoryExists(srcDir) || !DirectoryExists(dstDir)) return false;
+
+  uint32_t error = 0;
+  int32_t date = -1;
+  {
+    FileHandle source = Sys().OpenFile(srcDir, AccessRead, ShareRead | ShareDelete,
+                                       FileDisposition::OpenExisting, FlagBackupSemantics, error);
+    if (!source) return false;
+    date = source->PackedDate();
+  }
+  if (date == -1) return false;
+
+  // Opened for reading as well: the system hands out a handle's date only
+  // when it may read, and the comparison below needs it.
+  FileHandle destination =
+      Sys().OpenFile(dstDir, AccessRead | AccessWrite, ShareRead | ShareDelete,
+                     FileDisposition::OpenExisting, FlagBackupSemantics, error);
+  if (!destination) return false;
+  if (destination->PackedDate() == date) return true;
+  return destination->SetPackedDate(date) == 0;
+}
+
+}  // namespace plovik
