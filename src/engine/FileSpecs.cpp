@@ -1,0 +1,137 @@
+#include "engine/FileSpecs.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "lib/Utf.h"
+#include "ui/Protocol.h"
+
+namespace plovik {
+
+namespace {
+
+// Blanks and control characters, as trimmed from specification texts.
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+std::string Trimmed(const std::string& text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && IsBlankOrControl(text[first])) ++first;
+  while (last > first && IsBlankOrControl(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+// Splits a UTF-8 text into its characters; a byte that starts no valid
+// sequence stands for itself, so every byte sequence splits without loss.
+std::vector<std::string_view> Characters(const std::string& text) {
+  std::vector<std::string_view> result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = CharBytes(text, i);
+    result.emplace_back(text.data() + i, n);
+    i += n;
+  }
+  return result;
+}
+
+// The part of a name or specification as the matcher compares it: trimmed,
+// upper case, without a leading dot.
+std::string ComparablePart(const std::string& part) {
+  std::string result = UpperCase(Trimmed(part));
+  if (!result.empty() && result[0] == '.') result.erase(0, 1);
+  return result;
+}
+
+}  // namespace
+
+bool SpecListTooLong(const std::string& text) {
+  return CharCount(Trimmed(text)) > MaxSpecListChars;
+}
+
+void SplitSpecList(std::string& text, char separator, SpecList& list, uint8_t& count) {
+  count = 0;
+  const std::string work = Trimmed(text);
+  std::string rebuilt;
+  size_t rebuiltChars = 0;
+  size_t pos = 0;
+  while (count < MaxSpecEntries) {
+    while (pos < work.size() && work[pos] == separator) ++pos;
+    size_t end = pos;
+    while (end < work.size() && work[end] != separator) ++end;
+    if (end == pos) break;
+    std::string entry = work.substr(pos, end - pos);
+    pos = end;
+
+    // Whole entries only: one that would take the text past the limit ends
+    // the list, as the 17th entry would.
+    const size_t entryChars = CharCount(entry);
+    const size_t newChars = rebuiltChars + (count > 0 ? 1 : 0) + entryChars;
+    if (newChars > MaxSpecListChars) break;
+
+    ++count;
+    if (RunOptions.DebugFlag) DebugAdd(std::to_string(count) + "   " + entry);
+    if (count > 1) rebuilt += separator;
+    rebuilt += entry;
+    rebuiltChars = newChars;
+    list[count] = std::move(entry);
+  }
+  for (size_t i = size_t(count) + 1; i < list.size(); ++i) list[i].clear();
+  text = rebuilt;
+}
+
+void SplitFileName(const std::string& path, std::string& base, std::string& extension) {
+  const size_t nameStart = [&] {
+    const size_t p = path.find_last_of("\\:");
+    return p == std::string::npos ? size_t(0) : p + 1;
+  }();
+  const size_t mark = path.find_last_of(".\\:");
+  if (mark != std::string::npos && path[mark] == '.') {
+    extension = path.substr(mark);
+  } else {
+    extension.clear();
+  }
+  base = path.substr(nameStart, path.size() - nameStart - extension.size());
+}
+
+bool SpecIsValid(const std::string& spec) {
+  std::string base;
+  std::string extension;
+  SplitFileName(spec, base, extension);
+  return extension != spec;
+}
+
+bool MatchNamePart(const std::string& text, const std::string& pattern) {
+  const std::string textPart = ComparablePart(text);
+  const std::string patternPart = ComparablePart(pattern);
+  const bool patternHasStar = patternPart.find('*') != std::string::npos;
+
+  if (textPart.empty()) return patternPart.empty() || patternPart[0] == '*';
+
+  const std::vector<std::string_view> t = Characters(textPart);
+  const std::vector<std::string_view> p = Characters(patternPart);
+  if (t.size() != p.size() && !patternHasStar) return false;
+
+  for (size_t i = 0; i < p.size() && i < t.size(); ++i) {
+    if (p[i] == "*") return true;
+    if (p[i] != "?" && p[i] != t[i]) return false;
+  }
+  return true;
+}
+
+bool MatchFileSpec(const std::string& name, const std::string& spec) {
+  std::string nameBase, nameExtension, specBase, specExtension;
+  SplitFileName(name, nameBase, nameExtension);
+  SplitFileName(spec, specBase, specExtension);
+  return MatchNamePart(nameBase, specBase) && MatchNamePart(nameExtension, specExtension);
+}
+
+bool MatchSpecList(const std::string& name, const SpecList& list, uint8_t count) {
+  const size_t last = std::min<size_t>(count, MaxSpecEntries);
+  for (size_t i = 1; i <= last; ++i) {
+    if (MatchFileSpec(name, list[i])) return true;
+  }
+  return false;
+}
+
+}  // namespace plovik

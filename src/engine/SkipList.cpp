@@ -1,0 +1,215 @@
+#include "engine/SkipList.h"
+
+#include <vector>
+
+#include "lib/Utf.h"
+#include "platform/Platform.h"
+
+namespace plovik {
+
+namespace {
+
+constexpr const char* SkipListFileName = "SKIPLIST.INI";
+constexpr uint32_t ReadChunk = 64 * 1024;
+
+// The code points of Windows-1252 for the bytes 0x80..0x9F; the five bytes
+// the code page leaves undefined map to the control code of the same value,
+// as the system's conversion does.
+constexpr char32_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string Cp1252ToUtf8(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (char ch : bytes) {
+    const unsigned char b = static_cast<unsigned char>(ch);
+    if (b >= 0x80 && b < 0xA0) {
+      AppendUtf8(out, Cp1252High[b - 0x80]);
+    } else {
+      AppendUtf8(out, b);
+    }
+  }
+  return out;
+}
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool IsValidUtf8(const std::string& bytes) {
+  size_t i = 0;
+  const size_t n = bytes.size();
+  while (i < n) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t len;
+    char32_t cp;
+    char32_t min;
+    if (b >= 0xC2 && b <= 0xDF) {
+      len = 2, cp = b & 0x1F, min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3, cp = b & 0x0F, min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4, cp = b & 0x07, min = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + len > n) return false;
+    for (size_t k = 1; k < len; ++k) {
+      const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
+}
+
+std::u16string Utf16Units(const std::string& bytes, size_t start, bool bigEndian) {
+  std::u16string units;
+  units.reserve((bytes.size() - start) / 2);
+  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
+    const auto lo = static_cast<unsigned char>(bytes[i + (bigEndian ? 1 : 0)]);
+    const auto hi = static_cast<unsigned char>(bytes[i + (bigEndian ? 0 : 1)]);
+    units += static_cast<char16_t>(lo | (hi << 8));
+  }
+  return units;
+}
+
+// The file's text as UTF-8. UTF-8 (with or without its byte-order mark) is
+// taken as it is; a file that starts with a UTF-16 byte-order mark is
+// converted from UTF-16; any other bytes are read as Windows-1252.
+std::string DecodeText(const std::string& bytes) {
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    const std::string rest = bytes.substr(3);
+    return IsValidUtf8(rest) ? rest : Cp1252ToUtf8(rest);
+  }
+  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
+    return Utf16ToUtf8(Utf16Units(bytes, 2, false));
+  }
+  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0) {
+    return Utf16ToUtf8(Utf16Units(bytes, 2, true));
+  }
+  return IsValidUtf8(bytes) ? bytes : Cp1252ToUtf8(bytes);
+}
+
+// Lines ended by CR LF, LF or CR; text after the last break is a line too.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      lines.push_back(text.substr(start, i - start));
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      start = ++i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+// A line without its comment and without blanks at both ends.
+std::string LineContent(const std::string& line) {
+  std::string content = line.substr(0, line.find(';'));
+  size_t first = 0;
+  size_t last = content.size();
+  while (first < last && static_cast<unsigned char>(content[first]) <= 0x20) ++first;
+  while (last > first && static_cast<unsigned char>(content[last - 1]) <= 0x20) --last;
+  return content.substr(first, last - first);
+}
+
+// Finds the skip list file of a directory (any letter case; read-only,
+// hidden, system and archive files, never a directory). Empty when none.
+std::string FindSkipListFile(const std::string& directory) {
+  std::unique_ptr<DirSearch> search = Sys().StartSearch(directory + SkipListFileName);
+  if (!search) return {};
+  DirEntry entry;
+  while (search->Next(entry)) {
+    if ((entry.attributes & (AttrDirectory | AttrVolumeId)) == 0) return directory + entry.name;
+  }
+  return {};
+}
+
+// Reads a whole file; 0 or the Windows error code.
+uint32_t ReadWholeFile(const std::string& path, std::string& bytes) {
+  uint32_t error = 0;
+  FileHandle file = Sys().OpenFile(path, AccessRead, ShareRead | ShareWrite,
+                                   FileDisposition::OpenExisting, FlagSequentialScan, error);
+  if (!file) return error != 0 ? error : ErrorInvalidHandle;
+  std::vector<char> chunk(ReadChunk);
+  for (;;) {
+    uint32_t done = 0;
+    error = file->Read(chunk.data(), ReadChunk, done);
+    if (error != 0) return error;
+    if (done == 0) return 0;
+    bytes.append(chunk.data(), done);
+  }
+}
+
+}  // namespace
+
+SkipListEntries ReadSkipList(const std::string& directory, int section) {
+  SkipListEntries result;
+  std::string dir = directory;
+  if (dir.empty() || dir.back() != '\\') dir += '\\';
+
+  const std::string path = FindSkipListFile(dir);
+  if (path.empty()) return result;
+
+  std::string marker;
+  if (section == SkipSubDirectories) {
+    marker = "[SUBDIRECTORIES]";
+  } else if (section == SkipFiles) {
+    marker = "[FILES]";
+  } else {
+    return result;
+  }
+
+  std::string bytes;
+  const uint32_t error = ReadWholeFile(path, bytes);
+  if (error != 0) {
+    result.error = error;
+    return result;
+  }
+  const std::vector<std::string> lines = SplitLines(DecodeText(bytes));
+
+  size_t next = 0;
+  std::string line;
+  while (next < lines.size() && result.count < MaxSpecEntries) {
+    // Section search; the line that ended the previous section is tested
+    // first, so a repeated marker continues the entry list directly.
+    while (next < lines.size() && UpperCase(line).find(marker) == std::string::npos) {
+      line = LineContent(lines[next++]);
+    }
+    bool ended = false;
+    while (!ended && next < lines.size() && result.count < MaxSpecEntries) {
+      line = LineContent(lines[next++]);
+      ended = line.find('[') != std::string::npos;
+      if (!ended && !line.empty()) result.entries[++result.count] = UpperCase(line);
+    }
+  }
+  return result;
+}
+
+}  // namespace plovik

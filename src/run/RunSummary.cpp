@@ -1,0 +1,100 @@
+#include "run/RunSummary.h"
+
+#include <string>
+#include <vector>
+
+#include "lib/XStrings.h"
+#include "toolkit/Toolkit.h"
+#include "ui/Protocol.h"
+
+namespace plovik {
+
+namespace {
+
+constexpr char Separator = ',';
+constexpr uint8_t CountWidth = 7;
+
+std::string N(int32_t value) { return FormatCount(value, Separator, CountWidth); }
+
+// The attribute line: the count right-aligned in width, then the text; for
+// exactly one the character at singularAt (0-based) becomes a blank, so the
+// singular keeps the plural's length.
+std::string AttributeLine(int32_t value, uint8_t width, std::string text, size_t singularAt) {
+  if (value == 1) text[singularAt] = ' ';
+  return FormatCount(value, Separator, width) + text;
+}
+
+std::vector<std::string> EnglishBlock(const TRunCounters& c) {
+  std::vector<std::string> lines;
+  lines.push_back("Subdirectories: " + N(c.SubDirsScanned) + " scanned" + N(c.SubDirsCreated) +
+                  " created" + N(c.SubDirsSkipped) + " skipped");
+  lines.push_back("");
+  lines.push_back(AttributeLine(c.SubDirAttributesUpdated, 23, " attributes updated", 10));
+  lines.push_back("");
+  lines.push_back("Files:          " + N(c.FilesFound) + " found  " + N(c.FilesCopied) +
+                  " copied " + N(c.FilesSkipped) + " skipped" + N(c.FilesIgnored) +
+                  " ignored");
+  lines.push_back("");
+  lines.push_back(AttributeLine(c.FileAttributesUpdated, 23, " attributes updated", 10));
+  lines.push_back("");
+  return lines;
+}
+
+std::vector<std::string> GermanBlock(const TRunCounters& c) {
+  std::vector<std::string> lines;
+  lines.push_back("Unterverzeichnisse: " + N(c.SubDirsScanned) + " durchsucht" +
+                  N(c.SubDirsCreated) + " erzeugt   " + N(c.SubDirsSkipped) + " übergangen");
+  lines.push_back("");
+  lines.push_back(AttributeLine(c.SubDirAttributesUpdated, 27, " Attribute aktualisiert", 9));
+  lines.push_back("");
+  lines.push_back("Dateien:            " + N(c.FilesFound) + " gefunden  " + N(c.FilesCopied) +
+                  " kopiert   " + N(c.FilesSkipped) + " übergangen" + N(c.FilesIgnored) +
+                  " ignoriert ");
+  lines.push_back("");
+  lines.push_back(AttributeLine(c.FileAttributesUpdated, 27, " Attribute aktualisiert", 9));
+  lines.push_back("");
+  return lines;
+}
+
+// The drive line needs both byte counts and a drive letter; a network
+// destination has none of them.
+bool HasDestinationLine(const TRunCounters& c) {
+  return c.DstBytesTotal >= 0 && c.DstBytesFree >= 0 && c.DstDriveLetter != 0;
+}
+
+std::string DestinationLine(const TRunCounters& c) {
+  const std::string letter(1, c.DstDriveLetter);
+  const std::string total = FormatBytes(c.DstBytesTotal, Separator);
+  const std::string free = FormatBytes(c.DstBytesFree, Separator);
+  if (LanguageIndex == 1) {
+    return "Ziel  " + letter + ":                  " + total + " Byte gesamt          " + free +
+           " Byte frei";
+  }
+  return "Destination " + letter + ":        " + total + " bytes total       " + free +
+         " bytes free";
+}
+
+// Appends straight to the memo. A memo that refuses the line (it is full)
+// gets it through ProtocolAdd, whose workaround makes room, so no summary
+// line is lost. The direct appends bypass ProtocolAdd's record of the line
+// count, so that record is brought up to date before ProtocolAdd looks at it.
+void AppendSummaryLine(const std::string& line) {
+  Memo* memo = BoundProtocol().MemoProtocol;
+  if (memo != nullptr && memo->Append(line)) return;
+  if (memo != nullptr) ProtocolLastCount = memo->Count();
+  ProtocolAdd(line);
+}
+
+}  // namespace
+
+void WriteRunSummary(const TRunCounters& counters) {
+  Tk().ProcessMessages();
+  std::vector<std::string> lines =
+      LanguageIndex == 1 ? GermanBlock(counters) : EnglishBlock(counters);
+  if (HasDestinationLine(counters)) lines.push_back(DestinationLine(counters));
+  for (const std::string& line : lines) AppendSummaryLine(line);
+  // Later protocol lines start from the memo's true line count.
+  if (Memo* memo = BoundProtocol().MemoProtocol) ProtocolLastCount = memo->Count();
+}
+
+}  // namespace plovik
