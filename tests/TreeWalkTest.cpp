@@ -1,0 +1,676 @@
+// The directory tree walk over the fake file system: copy decisions, the
+// protocol, dialogs and their answers, attributes and the counters.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/Files.h"
+#include "engine/TreeWalk.h"
+#include "lib/PackedDate.h"
+#include "lib/WinErrors.h"
+#include "lib/XStrings.h"
+#include "run/RunRecords.h"
+#include "support/ProgramTest.h"
+#include "ui/Protocol.h"
+
+namespace plovik::test {
+namespace {
+
+constexpr int32_t Packed(int year, int month, int day, int hour, int minute, int second) {
+  return static_cast<int32_t>((static_cast<uint32_t>(year - 1980) << 25) |
+                              (static_cast<uint32_t>(month) << 21) |
+                              (static_cast<uint32_t>(day) << 16) |
+                              (static_cast<uint32_t>(hour) << 11) |
+                              (static_cast<uint32_t>(minute) << 5) |
+                              static_cast<uint32_t>(second / 2));
+}
+
+constexpr int32_t Noon = Packed(2020, 6, 15, 12, 0, 0);
+constexpr int32_t Earlier = Packed(2020, 6, 14, 12, 0, 0);
+
+class TreeWalkTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    fs.AddDrive('D');
+    fs.MakeDir("C:\\src", Earlier);
+    fs.MakeDir("D:\\dst", Earlier);
+    RunOptions.SubDirFlag = true;
+    RunOptions.EmptyFlag = false;
+    RunOptions.VerifyFlag = false;
+    RunOptions.IgnoreFlag = true;
+    RunOptions.SrcFileSpecList[1] = "*.*";
+    RunOptions.SrcFileSpecCount = 1;
+    RunState.RunDialogAnswer = 1;
+  }
+
+  void Walk(const std::string& src = "C:\\src", const std::string& dst = "D:\\dst") {
+    WalkTree(src, dst);
+    EXPECT_EQ(fs.OpenSearches(), 0) << "every search is closed on every way out";
+  }
+
+  // Protocol lines that begin with a tag (e.g. "COPY   ").
+  std::vector<std::string> Tagged(const std::string& tag) const {
+    std::vector<std::string> out;
+    for (const std::string& line : ProtocolLines())
+      if (line.rfind(tag, 0) == 0) out.push_back(line);
+    return out;
+  }
+  std::vector<std::string> Failures() const { return Tagged("****** "); }
+
+  static std::string Framed(const std::string& text) { return "****** " + text + " ******"; }
+};
+
+// ---- attribute helpers ---------------------------------------------------
+
+TEST(TreeWalkAttributes, MergeKeepsDestinationTemporaryCompressedOffline) {
+  struct Case { uint32_t src, dst, expected; } cases[] = {
+      {0x21, 0x20, 0x21},
+      {0x80, 0x20, 0x80},
+      {0x121, 0x20, 0x21},          // the source's T is not carried over
+      {0x21, 0x820, 0x821},         // the destination keeps C
+      {0x80, 0x1000, 0x1000},       // keeping O drops N
+      {0x1980, 0x0100, 0x0100},     // only the destination's T survives
+      {0x03, 0x1920, 0x1903},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MergeAttributes(c.src, c.dst), c.expected) << std::hex << c.src << " " << c.dst;
+}
+
+TEST(TreeWalkAttributes, ChangeTextListsLettersInTableOrder) {
+  struct Case { uint32_t from, to; const char* text; } cases[] = {
+      {0x20, 0x20, ""},
+      {0x20, 0x21, "+R"},
+      {0x21, 0x20, "-R"},
+      {0x20, 0x27, "+R +H +S"},
+      {0x1981, 0x20, "-R +A -N -T -C -O"},
+      {0x20, 0x18, "+V +D -A"},
+      {0x20, 0x20 | 0x40000, "?"},  // differ only outside the table
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(AttributeChangeText(c.from, c.to), c.text) << std::hex << c.from << " " << c.to;
+}
+
+// ---- the copy decision ---------------------------------------------------
+
+struct DecisionCase {
+  const char* what;
+  int32_t src;
+  int32_t dst;  // MissingFileDate: no destination file
+  bool oneHour;
+  bool sameSize;
+  bool copied;
+};
+
+class TreeWalkDecisionTest : public TreeWalkTest,
+                             public ::testing::WithParamInterface<DecisionCase> {};
+
+TEST_P(TreeWalkDecisionTest, CopiesOnlyWhatIsMissingOrOlder) {
+  const DecisionCase& c = GetParam();
+  RunOptions.IgnoreFileAgeOneHourDiffFlag = c.oneHour;
+  fs.MakeFile("C:\\src\\f.dat", "new!", c.src);
+  if (c.dst != MissingFileDate) fs.MakeFile("D:\\dst\\f.dat", c.sameSize ? "old!" : "old", c.dst);
+  Walk();
+  EXPECT_EQ(RunCounters.FilesCopied, c.copied ? 1 : 0);
+  EXPECT_EQ(Tagged("COPY   ").size(), c.copied ? 1u : 0u);
+  if (c.copied) {
+    EXPECT_EQ(fs.Content("D:\\dst\\f.dat"), "new!");
+  } else {
+    EXPECT_EQ(fs.Date("D:\\dst\\f.dat"), c.dst);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, TreeWalkDecisionTest,
+    ::testing::Values(
+        DecisionCase{"newer by 3", Packed(2020, 6, 15, 12, 0, 6), Noon, false, true, false},
+        DecisionCase{"newer by 4", Packed(2020, 6, 15, 12, 0, 8), Noon, false, true, true},
+        DecisionCase{"destination newer", Noon, Packed(2020, 6, 15, 12, 0, 8), false, true, false},
+        DecisionCase{"hour-3", Packed(2020, 6, 15, 13, 0, 0), Packed(2020, 6, 15, 12, 0, 6), true, true, false},
+        DecisionCase{"hour", Packed(2020, 6, 15, 13, 0, 0), Noon, true, true, false},
+        DecisionCase{"hour+3", Packed(2020, 6, 15, 13, 0, 6), Noon, true, true, false},
+        DecisionCase{"hour+4", Packed(2020, 6, 15, 13, 0, 8), Noon, true, true, true},
+        DecisionCase{"hour, sizes differ", Packed(2020, 6, 15, 13, 0, 0), Noon, true, false, true},
+        DecisionCase{"hour without flag", Packed(2020, 6, 15, 13, 0, 0), Noon, false, true, true},
+        DecisionCase{"missing, oldest date", Packed(1980, 1, 1, 0, 0, 0), MissingFileDate, false, true, true},
+        DecisionCase{"missing, 2050", Packed(2050, 3, 1, 8, 0, 0), MissingFileDate, true, true, true},
+        DecisionCase{"2050 over 2040", Packed(2050, 3, 1, 8, 0, 0), Packed(2040, 3, 1, 8, 0, 0), false, true, true},
+        DecisionCase{"2040 over 2050", Packed(2040, 3, 1, 8, 0, 0), Packed(2050, 3, 1, 8, 0, 0), false, true, false}),
+    [](const ::testing::TestParamInfo<DecisionCase>& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(TreeWalkTest, NewerDestinationStillGetsTheSourceAttributes) {
+  fs.MakeFile("C:\\src\\f.dat", "src", Earlier, AttrReadOnly | AttrArchive);
+  fs.MakeFile("D:\\dst\\f.dat", "newer", Noon, AttrArchive);
+  Walk();
+  EXPECT_EQ(fs.Content("D:\\dst\\f.dat"), "newer");
+  EXPECT_EQ(fs.Attributes("D:\\dst\\f.dat"), AttrReadOnly | AttrArchive);
+  EXPECT_EQ(Tagged("ATTRIB "), std::vector<std::string>{"ATTRIB +R D:\\dst\\f.dat"});
+  EXPECT_EQ(RunCounters.FileAttributesUpdated, 1);
+}
+
+// ---- modes ---------------------------------------------------------------
+
+// A tree that makes every kind of action line: a new directory, a copy, a
+// directory and a file attribute change, a skip and an ignore.
+void MakeMixedTree(FakePlatform& fs) {
+  fs.MakeDir("C:\\src\\new", Earlier);
+  fs.MakeFile("C:\\src\\new\\n.txt", "n", Noon);
+  fs.MakeDir("C:\\src\\old", Earlier, AttrDirectory | AttrHidden);
+  fs.MakeDir("D:\\dst\\old", Earlier);
+  fs.MakeFile("C:\\src\\old\\o.txt", "o", Earlier, AttrArchive | AttrReadOnly);
+  fs.MakeFile("D:\\dst\\old\\o.txt", "o", Earlier, AttrArchive);
+  fs.MakeFile("C:\\src\\SKIPLIST.INI", "[FILES]\nsecret.txt\n", Earlier);
+  fs.MakeFile("D:\\dst\\SKIPLIST.INI", "[FILES]\nsecret.txt\n", Earlier);
+  fs.MakeFile("C:\\src\\secret.txt", "s", Noon);
+  fs.MakeFile("C:\\src\\junk.tmp", "j", Noon);
+}
+
+TEST_F(TreeWalkTest, DryRunWritesTheRealRunsLinesButChangesNothing) {
+  MakeMixedTree(fs);
+  RunOptions.ReportFlag = true;
+  RunOptions.IgnoreFileSpecList[1] = "*.TMP";
+  RunOptions.IgnoreFileSpecCount = 1;
+  RunOptions.EmptyFlag = true;
+  const std::vector<std::string> before = fs.Tree("D:\\");
+  const int32_t oldDate = fs.Date("D:\\dst\\old");
+
+  RunOptions.NoUpdateFlag = true;
+  Walk();
+  const std::vector<std::string> dryLines = ProtocolLines();
+  EXPECT_EQ(fs.Tree("D:\\"), before);
+  EXPECT_EQ(fs.Attributes("D:\\dst\\old\\o.txt"), AttrArchive);
+  EXPECT_EQ(fs.Attributes("D:\\dst\\old"), AttrDirectory);
+  EXPECT_EQ(fs.Date("D:\\dst\\old"), oldDate);
+  EXPECT_EQ(RunCounters.FilesCopied, 0);
+  EXPECT_EQ(RunCounters.SubDirsCreated, 0);
+  EXPECT_EQ(RunCounters.SubDirAttributesUpdated, 0);
+  EXPECT_EQ(RunCounters.FileAttributesUpdated, 0);
+  EXPECT_EQ(RunCounters.FilesSkipped, 1);
+  EXPECT_EQ(RunCounters.FilesIgnored, 1);
+
+  ProtocolClear();
+  RunCounters = TRunCounters{};
+  RunOptions.NoUpdateFlag = false;
+  Walk();
+  EXPECT_EQ(ProtocolLines(), dryLines);
+  EXPECT_EQ(Tagged("MKDIR  "), std::vector<std::string>{"MKDIR  D:\\dst\\new"});
+  EXPECT_EQ(Tagged("ATTRIB "), (std::vector<std::string>{"ATTRIB +H D:\\dst\\old",
+                                                         "ATTRIB +R D:\\dst\\old\\o.txt"}));
+  EXPECT_EQ(Tagged("skip   "), std::vector<std::string>{"skip   C:\\src\\secret.txt"});
+  EXPECT_EQ(Tagged("ignore "), std::vector<std::string>{"ignore C:\\src\\junk.tmp"});
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+  EXPECT_EQ(RunCounters.SubDirsCreated, 1);
+  EXPECT_EQ(RunCounters.SubDirAttributesUpdated, 1);
+  EXPECT_EQ(RunCounters.FileAttributesUpdated, 1);
+}
+
+struct ModeCase { bool quiet, report; size_t actions, reports; };
+class TreeWalkModeTest : public TreeWalkTest, public ::testing::WithParamInterface<ModeCase> {};
+
+TEST_P(TreeWalkModeTest, QuietAndReportFilterTheLinesNotTheCounters) {
+  const ModeCase& c = GetParam();
+  MakeMixedTree(fs);
+  fs.FailSetAttributes("D:\\dst\\old\\o.txt", ErrorAccessDenied);
+  RunOptions.QuietFlag = c.quiet;
+  RunOptions.ReportFlag = c.report;
+  RunOptions.IgnoreFileSpecList[1] = "*.TMP";
+  RunOptions.IgnoreFileSpecCount = 1;
+  Walk();
+  const size_t actions =
+      Tagged("MKDIR  ").size() + Tagged("COPY   ").size() + Tagged("ATTRIB ").size();
+  EXPECT_EQ(actions, c.actions);
+  EXPECT_EQ(Tagged("skip   ").size() + Tagged("ignore ").size(), c.reports);
+  EXPECT_EQ(Failures().size(), 1u) << "failure lines are always written";
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+  EXPECT_EQ(RunCounters.FilesSkipped, 1);
+  EXPECT_EQ(RunCounters.FilesIgnored, 1);
+  EXPECT_EQ(RunCounters.SubDirAttributesUpdated, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, TreeWalkModeTest,
+                         ::testing::Values(ModeCase{false, false, 4, 0}, ModeCase{false, true, 4, 2},
+                                           ModeCase{true, false, 0, 0}, ModeCase{true, true, 0, 0}));
+
+TEST_F(TreeWalkTest, SkippedFileIsNotTestedForIgnoring) {
+  fs.MakeFile("C:\\src\\SKIPLIST.INI", "[FILES]\n*.LOG\n", Earlier);
+  fs.MakeFile("C:\\src\\a.log", "a", Noon);
+  RunOptions.IgnoreFileSpecList[1] = "A.*";
+  RunOptions.IgnoreFileSpecList[2] = "*.INI";
+  RunOptions.IgnoreFileSpecCount = 2;
+  RunOptions.ReportFlag = true;
+  Walk();
+  EXPECT_EQ(RunCounters.FilesSkipped, 1);
+  EXPECT_EQ(RunCounters.FilesIgnored, 1);  // SKIPLIST.INI itself
+  EXPECT_EQ(Tagged("skip   "), std::vector<std::string>{"skip   C:\\src\\a.log"});
+  EXPECT_FALSE(fs.Exists("D:\\dst\\a.log"));
+}
+
+TEST_F(TreeWalkTest, FileMatchingTwoSpecificationsIsFoundTwice) {
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  RunOptions.SrcFileSpecList[1] = "*.TXT";
+  RunOptions.SrcFileSpecList[2] = "A.*";
+  RunOptions.SrcFileSpecCount = 2;
+  Walk();
+  EXPECT_EQ(RunCounters.FilesFound, 2);
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+  EXPECT_EQ(Tagged("COPY   ").size(), 1u);
+}
+
+TEST_F(TreeWalkTest, EmptyDirectoryIsNotCreatedWithoutEmptyFlag) {
+  fs.MakeDir("C:\\src\\empty", Earlier, AttrDirectory | AttrHidden);
+  Walk();
+  EXPECT_FALSE(fs.Exists("D:\\dst\\empty"));
+  EXPECT_EQ(RunCounters.SubDirsScanned, 2);
+  EXPECT_TRUE(ProtocolLines().empty());
+}
+
+TEST_F(TreeWalkTest, EmptyDirectoryIsCreatedWithDateAndAttributesWithEmptyFlag) {
+  fs.MakeDir("C:\\src\\empty", Earlier, AttrDirectory | AttrHidden);
+  RunOptions.EmptyFlag = true;
+  Walk();
+  ASSERT_TRUE(fs.IsDir("D:\\dst\\empty"));
+  EXPECT_EQ(fs.Date("D:\\dst\\empty"), Earlier);
+  EXPECT_EQ(fs.Attributes("D:\\dst\\empty"), AttrDirectory | AttrHidden);
+  EXPECT_EQ(Tagged("MKDIR  "), std::vector<std::string>{"MKDIR  D:\\dst\\empty"});
+  EXPECT_TRUE(Tagged("ATTRIB ").empty());
+  EXPECT_EQ(RunCounters.SubDirsCreated, 1);
+  EXPECT_EQ(RunCounters.SubDirAttributesUpdated, 0);
+}
+
+TEST_F(TreeWalkTest, DeepestDirectoryFirstRootLast) {
+  fs.MakeFile("C:\\src\\r.txt", "r", Noon);
+  fs.MakeFile("C:\\src\\a\\a.txt", "a", Noon);
+  fs.MakeFile("C:\\src\\a\\b\\b.txt", "b", Noon);
+  fs.MakeFile("C:\\src\\a\\b\\c\\c.txt", "c", Noon);
+  Walk();
+  EXPECT_EQ(Tagged("COPY   "), (std::vector<std::string>{
+                                   "COPY   C:\\src\\a\\b\\c\\c.txt", "COPY   C:\\src\\a\\b\\b.txt",
+                                   "COPY   C:\\src\\a\\a.txt", "COPY   C:\\src\\r.txt"}));
+  EXPECT_EQ(RunCounters.SubDirsScanned, 4);
+  EXPECT_EQ(RunCounters.SubDirsCreated, 3);
+}
+
+TEST_F(TreeWalkTest, HiddenAndSystemEntriesAreWalkedLikeOthers) {
+  fs.MakeDir("C:\\src\\sys", Earlier, AttrDirectory | AttrHidden | AttrSystem);
+  fs.MakeFile("C:\\src\\sys\\h.bin", "h", Noon, AttrHidden | AttrSystem | AttrArchive);
+  Walk();
+  EXPECT_EQ(fs.Content("D:\\dst\\sys\\h.bin"), "h");
+  EXPECT_EQ(fs.Attributes("D:\\dst\\sys"), AttrDirectory | AttrHidden | AttrSystem);
+}
+
+TEST_F(TreeWalkTest, DriveRootsNeverHaveTheirAttributesCompared) {
+  fs.MakeDir("D:\\hidden", Earlier, AttrDirectory | AttrHidden);
+  fs.MakeFile("D:\\hidden\\f.txt", "f", Noon);
+  fs.AddDrive('E');
+  RunOptions.SubDirFlag = false;
+  Walk("D:\\hidden", "E:\\");
+  Walk("C:\\", "D:\\hidden");
+  Walk("E:\\", "C:\\");
+  EXPECT_TRUE(Tagged("ATTRIB ").empty());
+  EXPECT_TRUE(Failures().empty());
+  EXPECT_EQ(fs.Content("E:\\f.txt"), "f");
+}
+
+class TreeWalkParentTest : public TreeWalkTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TreeWalkParentTest, ParentsMadeWithDeeperDirectoriesGetTheirOwnStep) {
+  const bool empty = GetParam();
+  RunOptions.EmptyFlag = empty;
+  fs.MakeDir("C:\\src\\p", Earlier, AttrDirectory | AttrReadOnly);
+  fs.MakeFile("C:\\src\\p\\q\\f.txt", "f", Noon);
+  Walk();
+  EXPECT_EQ(Tagged("MKDIR  "), std::vector<std::string>{"MKDIR  D:\\dst\\p\\q"});
+  EXPECT_EQ(RunCounters.SubDirsCreated, 2);
+  if (empty) {
+    EXPECT_EQ(Tagged("ATTRIB "), std::vector<std::string>{"ATTRIB +R D:\\dst\\p"});
+    EXPECT_EQ(fs.Attributes("D:\\dst\\p"), AttrDirectory | AttrReadOnly);
+    EXPECT_EQ(fs.Date("D:\\dst\\p"), Earlier);
+    EXPECT_EQ(RunCounters.SubDirAttributesUpdated, 1);
+  } else {
+    EXPECT_TRUE(Tagged("ATTRIB ").empty());
+    EXPECT_EQ(fs.Attributes("D:\\dst\\p"), AttrDirectory);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EmptyFlag, TreeWalkParentTest, ::testing::Bool());
+
+TEST_F(TreeWalkTest, SubdirectorySkipIsNotInherited) {
+  fs.MakeFile("C:\\src\\SKIPLIST.INI", "[SUBDIRECTORIES]\nTEMP\n", Earlier);
+  fs.MakeFile("C:\\src\\Temp\\t.txt", "t", Noon);
+  fs.MakeFile("C:\\src\\keep\\temp\\k.txt", "k", Noon);
+  RunOptions.ReportFlag = true;
+  Walk();
+  EXPECT_FALSE(fs.Exists("D:\\dst\\Temp"));
+  EXPECT_EQ(fs.Content("D:\\dst\\keep\\temp\\k.txt"), "k");
+  EXPECT_EQ(Tagged("skip   "), std::vector<std::string>{"skip   C:\\src\\Temp"});
+  EXPECT_EQ(RunCounters.SubDirsSkipped, 1);
+  EXPECT_EQ(RunCounters.SubDirsScanned, 3);
+}
+
+// ---- copy failures -------------------------------------------------------
+
+struct ResultCase { uint32_t error; const char* text; uint32_t buttons; };
+class TreeWalkCopyResultTest : public TreeWalkTest,
+                               public ::testing::WithParamInterface<ResultCase> {};
+
+TEST_P(TreeWalkCopyResultTest, ShowsItsDialogAndFailureLine) {
+  const ResultCase& c = GetParam();
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  fs.FailSystemCopy("C:\\src\\a.txt", c.error);
+  tk.answers = {ModalIgnore};
+  Walk();
+  ASSERT_EQ(tk.dialogs.size(), 1u);
+  std::string expected = std::string("File  C:\\src\\a.txt\rcannot be copied to  D:\\dst\r") + c.text;
+  if (c.error == 1234) expected += "\r" + WinErrorText(1234, false);
+  EXPECT_EQ(tk.dialogs[0].text, expected);
+  EXPECT_EQ(tk.dialogs[0].buttons, c.buttons);
+  EXPECT_EQ(tk.dialogs[0].type, DialogType::Error);
+  EXPECT_EQ(Failures(), std::vector<std::string>{Framed(c.text)});
+  EXPECT_EQ(fs.Beeps(), std::vector<BeepKind>{BeepKind::Exclamation});
+  EXPECT_EQ(RunCounters.FilesCopied, 0);
+}
+
+constexpr uint32_t AbortRetryIgnore = ButtonAbort | ButtonRetry | ButtonIgnore;
+INSTANTIATE_TEST_SUITE_P(
+    SystemCopy, TreeWalkCopyResultTest,
+    ::testing::Values(
+        ResultCase{ErrorOutOfStructures, "Copy buffer not correctly allocated.", AbortRetryIgnore},
+        ResultCase{ErrorReadFault, "Source file read error", AbortRetryIgnore},
+        ResultCase{ErrorWriteFault, "Destination file write error (verify failed)", AbortRetryIgnore},
+        ResultCase{ErrorDiskFull, "Not enough free space on drive  D:", ButtonAbort | ButtonIgnore},
+        ResultCase{ErrorHandleDiskFull, "Destination drive  D:  is full.", ButtonAbort | ButtonIgnore},
+        ResultCase{ErrorAccessDenied,
+                   "Access denied (destination drive or directory is write protectetd).",
+                   ButtonAbort | ButtonRetry},
+        ResultCase{ErrorWriteProtect,
+                   "Access denied (destination drive or directory is write protectetd).",
+                   ButtonAbort | ButtonRetry},
+        ResultCase{1234, "Mysterious Windows error  (error code=1234)", AbortRetryIgnore}));
+
+struct AnswerCase { std::vector<int> answers; size_t dialogs; bool goesOn; };
+class TreeWalkCopyAnswerTest : public TreeWalkTest,
+                               public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(TreeWalkCopyAnswerTest, AbortEndsTheWalkRetryRepeatsIgnoreGoesOn) {
+  const AnswerCase& c = GetParam();
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon, AttrArchive | AttrReadOnly);
+  fs.MakeFile("D:\\dst\\a.txt", "old", Earlier);
+  fs.MakeFile("C:\\src\\b.txt", "b", Noon);
+  fs.MakeFile("C:\\src\\sub\\s.txt", "s", Noon);
+  fs.FailSystemCopy("C:\\src\\a.txt", ErrorReadFault);
+  tk.answers.assign(c.answers.begin(), c.answers.end());
+  Walk();
+  EXPECT_EQ(tk.dialogs.size(), c.dialogs);
+  EXPECT_EQ(fs.SystemCopies(), static_cast<int>(c.dialogs) + 1 + (c.goesOn ? 1 : 0));
+  EXPECT_EQ(Failures(), std::vector<std::string>{Framed("Source file read error")});
+  EXPECT_EQ(fs.Exists("D:\\dst\\b.txt"), c.goesOn);
+  // Going on starts with the attribute step of the failed file.
+  EXPECT_EQ(Tagged("ATTRIB ").size(), c.goesOn ? 1u : 0u);
+  EXPECT_EQ(fs.Content("D:\\dst\\a.txt"), "old");
+  EXPECT_EQ(fs.Content("D:\\dst\\sub\\s.txt"), "s");  // walked before the root's files
+  EXPECT_EQ(RunState.RunDialogAnswer == ModalAbort, !c.goesOn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, TreeWalkCopyAnswerTest,
+    ::testing::Values(AnswerCase{{ModalAbort}, 1, false}, AnswerCase{{ModalIgnore}, 1, true},
+                      AnswerCase{{ModalCancel}, 1, true},  // closing the dialog = Ignore
+                      AnswerCase{{ModalRetry, ModalRetry, ModalIgnore}, 3, true},
+                      AnswerCase{{ModalRetry, ModalAbort}, 2, false}));
+
+TEST_F(TreeWalkTest, AbortedSystemCopyEndsItsAttemptsLikeIgnore) {
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  fs.MakeFile("C:\\src\\b.txt", "b", Noon);
+  fs.FailSystemCopy("C:\\src\\a.txt", ErrorUserAbort);
+  tk.answers = {ModalRetry};  // would loop if a dialog were (wrongly) shown
+  Walk();
+  EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_TRUE(fs.Beeps().empty());
+  EXPECT_EQ(Failures(),
+            std::vector<std::string>{Framed("COPY aborted by user. (Destination file deleted)")});
+  EXPECT_EQ(fs.Content("D:\\dst\\b.txt"), "b");
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+}
+
+class TreeWalkFreeSpaceTest : public TreeWalkTest,
+                              public ::testing::WithParamInterface<std::tuple<bool, int>> {};
+
+TEST_P(TreeWalkFreeSpaceTest, PreCheckAsksAlsoInADryRun) {
+  const auto [dryRun, answer] = GetParam();
+  fs.Drive('D').freeBytes = 10;
+  fs.MakeFile("C:\\src\\big.bin", std::string(100, 'x'), Noon);
+  fs.MakeFile("C:\\src\\small.bin", "small", Noon);
+  RunOptions.NoUpdateFlag = dryRun;
+  tk.answers = {answer};
+  Walk();
+  ASSERT_EQ(tk.dialogs.size(), 1u);
+  EXPECT_EQ(tk.dialogs[0].text,
+            "File  C:\\src\\big.bin\rcannot be copied to  D:\\dst\\\r"
+            "Not enough free space on drive  D:");
+  EXPECT_EQ(tk.dialogs[0].buttons, uint32_t(ButtonAbort | ButtonIgnore));
+  EXPECT_FALSE(fs.Exists("D:\\dst\\big.bin"));
+  EXPECT_EQ(Failures(), dryRun ? std::vector<std::string>{}
+                               : std::vector<std::string>{Framed("Not enough free space on drive  D:")});
+  EXPECT_EQ(Tagged("COPY   ").size(), answer == ModalAbort ? 1u : 2u);
+  EXPECT_EQ(fs.Exists("D:\\dst\\small.bin"), !dryRun && answer == ModalIgnore);
+}
+
+INSTANTIATE_TEST_SUITE_P(DryRunAndAnswer, TreeWalkFreeSpaceTest,
+                         ::testing::Combine(::testing::Bool(),
+                                            ::testing::Values(int(ModalIgnore), int(ModalAbort))));
+
+TEST_F(TreeWalkTest, SpaceOfTheReplacedFileCountsAsFree) {
+  fs.Drive('D').freeBytes = 10;
+  fs.MakeFile("C:\\src\\f.bin", std::string(105, 'y'), Noon);
+  fs.MakeFile("D:\\dst\\f.bin", std::string(100, 'z'), Earlier);
+  RunOptions.NoUpdateFlag = true;
+  Walk();
+  EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_EQ(Tagged("COPY   ").size(), 1u);
+}
+
+TEST_F(TreeWalkTest, PreCheckSeesTheSpaceTakenByEarlierCopies) {
+  fs.Drive('D').totalBytes = 100;  // nothing else on the drive
+  fs.MakeFile("C:\\src\\a.bin", std::string(60, 'a'), Noon);
+  fs.MakeFile("C:\\src\\b.bin", std::string(60, 'b'), Noon);
+  tk.answers = {ModalIgnore};
+  Walk();
+  ASSERT_EQ(tk.dialogs.size(), 1u);
+  EXPECT_NE(tk.dialogs[0].text.find("Not enough free space on drive  D:"), std::string::npos);
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+}
+
+// ---- directory creation failures ------------------------------------------
+
+struct CreateCase { const char* dst; const char* english; const char* german; };
+class TreeWalkCreateDirTest
+    : public TreeWalkTest,
+      public ::testing::WithParamInterface<std::tuple<CreateCase, uint8_t, int>> {};
+
+TEST_P(TreeWalkCreateDirTest, DialogTextAndAnswers) {
+  const auto [c, language, answer] = GetParam();
+  LanguageIndex = language;
+  fs.AddDrive('F').freeBytes = 0;
+  fs.AddDrive('G').ready = false;
+  fs.FailCreateDir("D:\\dst\\locked", ErrorAccessDenied);
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  tk.answers = {answer, ModalIgnore};  // a retry fails again, then Ignore
+  Walk("C:\\src", c.dst);
+  const bool retried = answer == ModalRetry || answer == ModalCancel;
+  ASSERT_EQ(tk.dialogs.size(), retried ? 2u : 1u);
+  EXPECT_EQ(tk.dialogs[0].text, language ? c.german : c.english);
+  EXPECT_EQ(tk.dialogs[0].buttons, AbortRetryIgnore);
+  EXPECT_EQ(fs.Beeps().size(), tk.dialogs.size());
+  EXPECT_EQ(RunState.RunDialogAnswer, answer == ModalAbort ? ModalAbort : ModalIgnore);
+  EXPECT_EQ(RunCounters.FilesFound, 0) << "no file of the directory is processed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, TreeWalkCreateDirTest,
+    ::testing::Combine(
+        ::testing::Values(
+            CreateCase{"D:\\dst\\locked",
+                       "Destination subdirectory D:\\dst\\locked\\ cannot be created.\rAccess "
+                       "denied (drive or directory is write protectetd).",
+                       "Das Zielverzeichnis D:\\dst\\locked\\ kann nicht angelegt werden.\r"
+                       "Zugriff verweigert (das Laufwerk oder Verzeichnis ist schreibgeschützt)."},
+            CreateCase{"f:\\full", "Destination drive F: is full.", "Das Ziellaufwerk F: ist voll."},
+            CreateCase{"G:\\out", "Destination drive G: is not ready.",
+                       "Das Ziellaufwerk G: ist nicht bereit."},
+            CreateCase{"Q:\\none", "Destination drive Q: does not exist.",
+                       "Das Ziellaufwerk Q: existiert nicht."}),
+        ::testing::Values(uint8_t(0), uint8_t(1)),
+        ::testing::Values(int(ModalIgnore), int(ModalAbort), int(ModalRetry), int(ModalCancel))));
+
+TEST(TreeWalkTexts, CreationFailureTextForOtherCodesNamesTheCode) {
+  LanguageIndex = 0;
+  EXPECT_EQ(CreateSubDirFailureText(1, "E:\\x\\"),
+            "Destination subdirectory E:\\x\\ cannot be created.\rCreateSubDirError=1");
+  LanguageIndex = 1;
+  EXPECT_EQ(CreateSubDirFailureText(9, "e:\\x\\"),
+            "Das Zielverzeichnis e:\\x\\ kann nicht angelegt werden.\r"
+            "Fehlercode beim Erstellen des Unterverzeichnisses=9");
+  EXPECT_EQ(CreateSubDirFailureText(3, "e:\\x\\"), "Das Ziellaufwerk E: ist voll.");
+  LanguageIndex = 0;
+}
+
+TEST_F(TreeWalkTest, IgnoredDirectoryIsLeftAndTheWalkGoesOn) {
+  fs.MakeFile("C:\\src\\bad\\b.txt", "b", Noon);
+  fs.MakeFile("C:\\src\\good\\g.txt", "g", Noon);
+  fs.FailCreateDir("D:\\dst\\bad", ErrorAccessDenied);
+  tk.answers = {ModalIgnore};
+  Walk();
+  EXPECT_EQ(tk.dialogs.size(), 1u);
+  EXPECT_EQ(fs.Content("D:\\dst\\good\\g.txt"), "g");
+  EXPECT_EQ(RunCounters.FilesFound, 1);
+  EXPECT_EQ(RunCounters.SubDirsScanned, 3);
+}
+
+// ---- attributes ----------------------------------------------------------
+
+TEST_F(TreeWalkTest, AttributeFailuresBecomeLinesAndTheWalkGoesOn) {
+  fs.MakeDir("C:\\src\\d", Earlier, AttrDirectory | AttrHidden);
+  fs.MakeDir("D:\\dst\\d", Earlier);
+  fs.MakeFile("C:\\src\\d\\f.txt", "f", Earlier, AttrReadOnly);
+  fs.MakeFile("D:\\dst\\d\\f.txt", "f", Earlier, AttrArchive);
+  fs.MakeFile("C:\\src\\d\\g.txt", "g", Noon);
+  fs.FailSetAttributes("D:\\dst\\d\\f.txt", ErrorAccessDenied);
+  fs.FailGetAttributes("C:\\src\\d", ErrorSharingViolation);
+  Walk();
+  EXPECT_EQ(Failures(), (std::vector<std::string>{Framed(Trim(WinErrorText(32, false))),
+                                                  Framed(Trim(WinErrorText(5, false)))}));
+  EXPECT_EQ(fs.Content("D:\\dst\\d\\g.txt"), "g");
+  EXPECT_EQ(RunCounters.FileAttributesUpdated, 0);
+  // The line is written before the attempt, the count only after success.
+  EXPECT_EQ(Tagged("ATTRIB "), std::vector<std::string>{"ATTRIB +R -A D:\\dst\\d\\f.txt"});
+}
+
+TEST_F(TreeWalkTest, DestinationKeepsItsCompressedBit) {
+  fs.MakeFile("C:\\src\\f.txt", "f", Earlier, AttrReadOnly | AttrArchive);
+  fs.MakeFile("D:\\dst\\f.txt", "f", Earlier, AttrArchive | AttrCompressed);
+  Walk();
+  EXPECT_EQ(fs.Attributes("D:\\dst\\f.txt"), AttrReadOnly | AttrArchive | AttrCompressed);
+  EXPECT_EQ(Tagged("ATTRIB "), std::vector<std::string>{"ATTRIB +R D:\\dst\\f.txt"});
+}
+
+// ---- the skip list, aborts, counters, debug and texts ----------------------
+
+class TreeWalkSkipListTest : public TreeWalkTest, public ::testing::WithParamInterface<uint8_t> {};
+
+TEST_P(TreeWalkSkipListTest, UnreadableSkipListIsReportedAndReadAsEmpty) {
+  LanguageIndex = GetParam();
+  fs.MakeFile("C:\\src\\SKIPLIST.INI", "[FILES]\n*.*\n", Earlier);
+  fs.LockFile("C:\\src\\SKIPLIST.INI");
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  RunOptions.IgnoreFileSpecList[1] = "*.INI";
+  RunOptions.IgnoreFileSpecCount = 1;
+  Walk();
+  const std::string text = Trim(WinErrorText(ErrorSharingViolation, true));
+  const std::string line =
+      LanguageIndex ? Framed("Die Skip-Liste  C:\\src\\SKIPLIST.INI  kann nicht gelesen werden: " + text)
+                    : Framed("Skip list file  C:\\src\\SKIPLIST.INI  cannot be read: " + text);
+  // Read once for the subdirectories and once for the files.
+  EXPECT_EQ(Failures(), (std::vector<std::string>{line, line}));
+  EXPECT_EQ(fs.Content("D:\\dst\\a.txt"), "a");
+  EXPECT_EQ(RunCounters.FilesSkipped, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TreeWalkSkipListTest, ::testing::Values(uint8_t(0), uint8_t(1)));
+
+TEST_F(TreeWalkTest, AbortRequestStopsAfterTheCurrentFile) {
+  for (const char* name : {"a", "b", "c", "d"}) fs.MakeFile(std::string("C:\\src\\x\\") + name, name, Noon);
+  fs.MakeFile("C:\\src\\y\\e", "e", Noon);
+  fs.MakeFile("C:\\src\\r", "r", Noon);
+  tk.actions.push_back([] {
+    if (RunCounters.FilesFound < 2) return false;
+    RunState.AbortRequested = true;
+    return true;
+  });
+  Walk();
+  EXPECT_EQ(RunCounters.FilesFound, 2);
+  EXPECT_EQ(RunCounters.FilesCopied, 2);
+  EXPECT_FALSE(fs.Exists("D:\\dst\\x\\c"));
+  EXPECT_FALSE(fs.Exists("D:\\dst\\y"));
+  EXPECT_FALSE(fs.Exists("D:\\dst\\r"));
+}
+
+TEST_F(TreeWalkTest, CountersStayAtTheirLargestValue) {
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  fs.MakeFile("C:\\src\\b.txt", "b", Noon);
+  RunCounters.FilesFound = INT32_MAX;
+  RunCounters.FilesCopied = INT32_MAX - 1;
+  Walk();
+  EXPECT_EQ(RunCounters.FilesFound, INT32_MAX);
+  EXPECT_EQ(RunCounters.FilesCopied, INT32_MAX);
+}
+
+TEST_F(TreeWalkTest, DebugLines) {
+  DebugWindowReady = true;
+  RunOptions.DebugFlag = true;
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  fs.MakeFile("D:\\dst\\a.txt", "old", Earlier);
+  fs.FailSystemCopy("C:\\src\\a.txt", ErrorWriteFault);
+  tk.answers = {ModalIgnore};
+  Walk();
+  EXPECT_EQ(DebugLines(),
+            (std::vector<std::string>{
+                "C:\\src:", "SkipFileListEntries=0", "D:\\dst\\a.txt exists",
+                "D:\\dst\\a.txt   ATTRIBUTE = $20   Dates&Times:  SRC = " + std::to_string(Noon) +
+                    "  DST = " + std::to_string(Earlier),
+                "COPY   C:\\src\\a.txt D:\\dst\\a.txt",
+                "File  C:\\src\\a.txt\rcannot be copied to  D:\\dst", "CopyFileErrorCode=3",
+                "Destination file write error (verify failed)", "", ""}));
+  EXPECT_EQ(ProtocolLines(), (std::vector<std::string>{
+                                 "COPY   C:\\src\\a.txt",
+                                 Framed("Destination file write error (verify failed)"), ""}));
+}
+
+TEST_F(TreeWalkTest, ProtocolPathsAreShortenedExceptFileAttributes) {
+  ProtocolPathChars = 20;
+  const std::string dir = "C:\\src\\a rather long directory name\\";
+  fs.MakeFile(dir + "file.txt", "f", Noon, AttrReadOnly);
+  fs.MakeFile("D:\\dst\\a rather long directory name\\file.txt", "f", Noon, AttrArchive);
+  fs.MakeFile(dir + "new.txt", "n", Noon);
+  Walk();
+  EXPECT_EQ(Tagged("COPY   "), std::vector<std::string>{"COPY   " + ShortenPath(dir + "new.txt", 20)});
+  EXPECT_EQ(Tagged("ATTRIB "), std::vector<std::string>{
+                                   "ATTRIB +R -A D:\\dst\\a rather long directory name\\file.txt"});
+}
+
+TEST_F(TreeWalkTest, GermanCopyHeading) {
+  LanguageIndex = 1;
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  fs.FailSystemCopy("C:\\src\\a.txt", ErrorReadFault);
+  tk.answers = {ModalIgnore};
+  Walk();
+  ASSERT_EQ(tk.dialogs.size(), 1u);
+  EXPECT_EQ(tk.dialogs[0].text,
+            "Die Datei  C:\\src\\a.txt\rkann nicht nach  D:\\dst\\  kopiert werden\r"
+            "Fehler beim Lesen der Quelldatei");
+}
+
+}  // namespace
+}  // namespace plovik::test

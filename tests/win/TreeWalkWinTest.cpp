@@ -1,0 +1,436 @@
+// The tree walk against real directories: a whole tree with hidden, system
+// and read-only files, names outside the ANSI code page and paths beyond
+// the classic length limit, a re-run with nothing to do, and a copy killed
+// half-way by the end of its process.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/TreeWalk.h"
+#include "lib/Utf.h"
+#include "platform/win32/Win32Platform.h"
+#include "run/RunRecords.h"
+#include "toolkit/headless/Headless.h"
+#include "ui/Protocol.h"
+
+namespace plovik {
+namespace {
+
+std::wstring W(const std::string& text) {
+  const std::u16string w = Utf8ToUtf16(text);
+  return std::wstring(w.begin(), w.end());
+}
+
+std::string U(const std::wstring& text) {
+  return Utf16ToUtf8(std::u16string(text.begin(), text.end()));
+}
+
+// Absolute paths go to the system with the extended-length prefix, so the
+// helpers reach paths of any length.
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + W(path); }
+
+std::string Pattern(size_t size, uint32_t seed) {
+  std::string text(size, '\0');
+  uint32_t x = seed;
+  for (size_t i = 0; i < size; ++i) {
+    x = x * 1664525u + 1013904223u;
+    text[i] = static_cast<char>(x >> 24);
+  }
+  return text;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& content) {
+  HANDLE h = ::CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = content.empty() ||
+                  (::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written,
+                               nullptr) &&
+                   written == content.size());
+  ::CloseHandle(h);
+  return ok;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  HANDLE h = ::CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string content;
+  std::vector<char> buffer(1 << 20);
+  DWORD got = 0;
+  while (::ReadFile(h, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
+    content.append(buffer.data(), got);
+  ::CloseHandle(h);
+  return content;
+}
+
+// Compares two files block by block (for files too large to hold twice).
+bool SameBytes(const std::string& a, const std::string& b) {
+  HANDLE ha = ::CreateFileW(Long(a).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE hb = ::CreateFileW(Long(b).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  bool same = ha != INVALID_HANDLE_VALUE && hb != INVALID_HANDLE_VALUE;
+  std::vector<char> ba(1 << 20), bb(1 << 20);
+  while (same) {
+    DWORD ga = 0, gb = 0;
+    same = ::ReadFile(ha, ba.data(), static_cast<DWORD>(ba.size()), &ga, nullptr) &&
+           ::ReadFile(hb, bb.data(), static_cast<DWORD>(bb.size()), &gb, nullptr) && ga == gb &&
+           std::equal(ba.begin(), ba.begin() + ga, bb.begin());
+    if (ga == 0) break;
+  }
+  if (ha != INVALID_HANDLE_VALUE) ::CloseHandle(ha);
+  if (hb != INVALID_HANDLE_VALUE) ::CloseHandle(hb);
+  return same;
+}
+
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(Long(path).c_str()); }
+
+// Last-write time in 100 ns units; 0 when missing.
+int64_t WriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (int64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool SetWriteTime(const std::string& path, int year, int second, bool directory = false) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(year);
+  st.wMonth = 5;
+  st.wDay = 9;
+  st.wHour = 14;
+  st.wMinute = 30;
+  st.wSecond = static_cast<WORD>(second);
+  st.wMilliseconds = 500;
+  FILETIME ft{};
+  ::SystemTimeToFileTime(&st, &ft);
+  HANDLE h = ::CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, directory ? FILE_FLAG_BACKUP_SEMANTICS : 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ::SetFileTime(h, nullptr, nullptr, &ft);
+  ::CloseHandle(h);
+  return ok;
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAW data;
+  HANDLE h = ::FindFirstFileW((Long(dir) + L"\\*").c_str(), &data);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::string path = dir + "\\" + U(name);
+      ::SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        ::DeleteFileW(Long(path).c_str());
+    } while (::FindNextFileW(h, &data));
+    ::FindClose(h);
+  }
+  ::SetFileAttributesW(Long(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::RemoveDirectoryW(Long(dir).c_str());
+}
+
+// Every file below a directory, relative path -> full path.
+void ListFiles(const std::string& root, const std::string& rel,
+               std::map<std::string, std::string>& files) {
+  WIN32_FIND_DATAW data;
+  const std::string dir = rel.empty() ? root : root + "\\" + rel;
+  HANDLE h = ::FindFirstFileW((Long(dir) + L"\\*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = U(data.cFileName);
+    if (name == "." || name == "..") continue;
+    const std::string sub = rel.empty() ? name : rel + "\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ListFiles(root, sub, files);
+    else
+      files[sub] = root + "\\" + sub;
+  } while (::FindNextFileW(h, &data));
+  ::FindClose(h);
+}
+
+std::string TempRoot(const std::string& tag) {
+  wchar_t temp[MAX_PATH + 1];
+  ::GetTempPathW(MAX_PATH, temp);
+  return U(temp) + "plovik-walk-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
+         std::to_string(::GetTickCount());
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// Win32 platform, headless toolkit and a headless memo bound as the
+// protocol, for the duration of one walk environment.
+class WalkEnvironment {
+ public:
+  WalkEnvironment() : saved_(BoundProtocol()) {
+    InstallPlatform(&platform_);
+    InstallToolkit(&toolkit_);
+    form_ = toolkit_.CreateForm();
+    memo_ = toolkit_.CreateMemo(*form_);
+    ProtocolControls controls;
+    controls.MemoProtocol = memo_.get();
+    BindProtocol(controls);
+    ProtocolClear();
+    ProtocolPathChars = 2000;
+    RunOptions = TRunOptions{};
+    RunOptions.SubDirFlag = true;
+    RunOptions.EmptyFlag = true;
+    RunOptions.VerifyFlag = true;
+    RunOptions.ReportFlag = true;
+    RunOptions.SrcFileSpecList[1] = "*.*";
+    RunOptions.SrcFileSpecCount = 1;
+  }
+  ~WalkEnvironment() {
+    BindProtocol(saved_);
+    InstallToolkit(nullptr);
+    InstallPlatform(nullptr);
+  }
+
+  void Walk(const std::string& src, const std::string& dst) {
+    ProtocolClear();
+    ResetRunCounters();
+    RunState = TRunState{};
+    RunState.RunDialogAnswer = 1;
+    WalkTree(src, dst);
+  }
+  std::vector<std::string> Lines() const { return memo_->Lines(); }
+  HeadlessToolkit& toolkit() { return toolkit_; }
+
+ private:
+  ProtocolControls saved_;
+  Win32Platform platform_;
+  HeadlessToolkit toolkit_;
+  std::unique_ptr<Form> form_;
+  std::unique_ptr<Memo> memo_;
+};
+
+struct SourceFile {
+  std::string rel;
+  DWORD attributes;
+};
+
+TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
+  const std::string root = TempRoot("tree");
+  const std::string src = root + "\\src";
+  const std::string dst = root + "\\dst";
+  const std::string greek = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC";
+  const std::string greekFile = "\xCE\xB1\xCF\x81\xCF\x87\xCE\xB5\xCE\xAF\xCE\xBF.txt";
+  const std::string cjk = "\xE4\xB8\xAD\xE6\x96\x87";
+  const std::string cjkFile = "\xE6\x96\x87\xE4\xBB\xB6.txt";
+  std::string deep;  // five levels of 50 characters: beyond 260 in the destination
+  for (char c = '1'; c <= '5'; ++c) deep += (deep.empty() ? "" : "\\") + std::string(49, c) + "L";
+
+  const std::vector<std::string> dirs = {"", "hid", "hid\\inner", "empty", greek, cjk};
+  const std::vector<SourceFile> files = {
+      {"plain.txt", FILE_ATTRIBUTE_ARCHIVE},
+      {"readonly.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE},
+      {"hidden.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE},
+      {"system.bin", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN},
+      {"SKIPLIST.INI", FILE_ATTRIBUTE_ARCHIVE},
+      {"hid\\inner\\f.txt", FILE_ATTRIBUTE_ARCHIVE},
+      {greek + "\\" + greekFile, FILE_ATTRIBUTE_ARCHIVE},
+      {cjk + "\\" + cjkFile, FILE_ATTRIBUTE_READONLY},
+      {deep + "\\deep.txt", FILE_ATTRIBUTE_ARCHIVE},
+  };
+  ASSERT_TRUE(::CreateDirectoryW(Long(root).c_str(), nullptr));
+  for (const std::string& d : dirs) ASSERT_TRUE(::CreateDirectoryW(Long(src + (d.empty() ? "" : "\\" + d)).c_str(), nullptr)) << d;
+  std::string level = src;
+  for (size_t start = 0; start < deep.size();) {
+    const size_t end = std::min(deep.find('\\', start), deep.size());
+    level += "\\" + deep.substr(start, end - start);
+    ASSERT_TRUE(::CreateDirectoryW(Long(level).c_str(), nullptr));
+    start = end + 1;
+  }
+  uint32_t seed = 1;
+  for (const SourceFile& f : files) {
+    const std::string content = f.rel == "SKIPLIST.INI" ? "[FILES]\r\nskipme.txt\r\n"
+                                                        : Pattern(1000 + seed * 7919, seed);
+    ASSERT_TRUE(WriteFileBytes(src + "\\" + f.rel, content)) << f.rel;
+    ASSERT_TRUE(SetWriteTime(src + "\\" + f.rel, 2019, static_cast<int>(seed % 60))) << f.rel;
+    ASSERT_TRUE(::SetFileAttributesW(Long(src + "\\" + f.rel).c_str(), f.attributes)) << f.rel;
+    ++seed;
+  }
+  ASSERT_TRUE(WriteFileBytes(src + "\\skipme.txt", "left out"));
+  ASSERT_TRUE(::SetFileAttributesW(Long(src + "\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+  {
+    WalkEnvironment env;
+    env.Walk(src, dst);
+    EXPECT_TRUE(env.toolkit().dialogs.empty());
+
+    std::vector<std::string> expected = {
+        "MKDIR  " + dst + "\\hid\\inner",
+        "ATTRIB +H " + dst + "\\hid",
+        "MKDIR  " + dst + "\\empty",
+        "MKDIR  " + dst + "\\" + greek,
+        "MKDIR  " + dst + "\\" + cjk,
+        "MKDIR  " + dst + "\\" + deep,
+        "skip   " + src + "\\skipme.txt",
+    };
+    for (const SourceFile& f : files) expected.push_back("COPY   " + src + "\\" + f.rel);
+    std::vector<std::string> lines = env.Lines();
+    std::sort(lines.begin(), lines.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(RunCounters.FilesCopied, static_cast<int32_t>(files.size()));
+    EXPECT_EQ(RunCounters.FilesSkipped, 1);
+    EXPECT_EQ(RunCounters.SubDirsScanned, 11);  // root, 5 named, 5 deep levels
+
+    for (const SourceFile& f : files) {
+      SCOPED_TRACE(f.rel);
+      const std::string from = src + "\\" + f.rel;
+      const std::string to = dst + "\\" + f.rel;
+      EXPECT_EQ(ReadFileBytes(to), ReadFileBytes(from));
+      const int64_t lag = WriteTime(from) - WriteTime(to);
+      EXPECT_GE(lag, 0);
+      EXPECT_LT(lag, 20000000);  // two seconds
+      EXPECT_EQ(Attributes(to), Attributes(from));
+    }
+    EXPECT_EQ(Attributes(dst + "\\skipme.txt"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Attributes(dst + "\\hid"), DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
+    std::map<std::string, std::string> copied;
+    ListFiles(dst, "", copied);
+    EXPECT_EQ(copied.size(), files.size()) << "no partial copy is left behind";
+
+    // Nothing to do the second time; the directories now keep their dates.
+    ASSERT_TRUE(SetWriteTime(src + "\\" + greek, 2018, 10, true));
+    env.Walk(src, dst);
+    EXPECT_EQ(env.Lines(), std::vector<std::string>{"skip   " + src + "\\skipme.txt"});
+    EXPECT_EQ(RunCounters.FilesCopied, 0);
+    EXPECT_EQ(RunCounters.FilesFound, static_cast<int32_t>(files.size()) + 1);
+    EXPECT_EQ(RunCounters.SubDirsCreated, 0);
+    const int64_t dirLag = WriteTime(src + "\\" + greek) - WriteTime(dst + "\\" + greek);
+    EXPECT_GE(dirLag, 0);
+    EXPECT_LT(dirLag, 20000000);
+  }
+  RemoveTree(root);
+}
+
+// Runs in a second process started by the interrupted-copy test: walks the
+// trees named by the environment, with verification, until it is killed.
+TEST(TreeWalkWinChild, WalkFromEnvironment) {
+  if (Env("PLOVIK_WALK_CHILD") != "1") GTEST_SKIP() << "helper of InterruptedCopy";
+  WalkEnvironment env;
+  env.Walk(Env("PLOVIK_WALK_SRC"), Env("PLOVIK_WALK_DST"));
+}
+
+TEST(TreeWalkWinTest, InterruptedCopyNeverLooksDoneAndTheNextRunFinishesIt) {
+  const std::string root = TempRoot("kill");
+  const std::string src = root + "\\src";
+  const std::string dst = root + "\\dst";
+  ASSERT_TRUE(::CreateDirectoryW(Long(root).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(Long(src).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(Long(dst).c_str(), nullptr));
+  const std::string big = src + "\\big.bin";
+  {
+    HANDLE h = ::CreateFileW(Long(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const std::string block = Pattern(1 << 20, 7);
+    for (int i = 0; i < 300; ++i) {
+      DWORD written = 0;
+      std::string chunk = block;
+      chunk[0] = static_cast<char>(i);  // every megabyte differs
+      ASSERT_TRUE(::WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr));
+    }
+    ::CloseHandle(h);
+  }
+  ASSERT_TRUE(SetWriteTime(big, 2015, 20));
+  const int64_t sourceTime = WriteTime(big);
+
+  // The child: this test program again, running only the helper test.
+  wchar_t exe[MAX_PATH + 1];
+  ASSERT_GT(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
+  std::wstring commandLine = L"\"" + std::wstring(exe) +
+                             L"\" --gtest_filter=TreeWalkWinChild.WalkFromEnvironment";
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_CHILD", L"1");
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_SRC", W(src).c_str());
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_DST", W(dst).c_str());
+  // Its own test report goes nowhere.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul;
+  startup.hStdOutput = nul;
+  startup.hStdError = nul;
+  PROCESS_INFORMATION child{};
+  const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &child);
+  if (nul != INVALID_HANDLE_VALUE) ::CloseHandle(nul);
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_CHILD", nullptr);
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_SRC", nullptr);
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_DST", nullptr);
+  ASSERT_TRUE(started);
+
+  // Wait until some file in the destination has grown past 24 MB.
+  bool growing = false;
+  for (int i = 0; i < 2400 && !growing; ++i) {
+    std::map<std::string, std::string> present;
+    ListFiles(dst, "", present);
+    for (const auto& entry : present) {
+      WIN32_FILE_ATTRIBUTE_DATA data{};
+      if (::GetFileAttributesExW(Long(entry.second).c_str(), GetFileExInfoStandard, &data) &&
+          (uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > (24u << 20))
+        growing = true;
+    }
+    if (!growing && ::WaitForSingleObject(child.hProcess, 50) == WAIT_OBJECT_0) break;
+  }
+  const bool stillRunning = ::WaitForSingleObject(child.hProcess, 0) == WAIT_TIMEOUT;
+  ::TerminateProcess(child.hProcess, 99);
+  ::WaitForSingleObject(child.hProcess, 30000);
+  ::CloseHandle(child.hThread);
+  ::CloseHandle(child.hProcess);
+  ASSERT_TRUE(growing) << "the child's copy never got going";
+  ASSERT_TRUE(stillRunning) << "the copy finished before it could be interrupted";
+
+  // What the killed run left: no file that passes for a finished copy.
+  std::map<std::string, std::string> left;
+  ListFiles(dst, "", left);
+  for (const auto& entry : left) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(Long(entry.second).c_str(), GetFileExInfoStandard, &data);
+    std::printf("  left by the killed walk: %s, %llu bytes\n", entry.first.c_str(),
+                static_cast<unsigned long long>(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow));
+    if (_stricmp(entry.first.c_str(), "big.bin") != 0) continue;
+    EXPECT_LE(WriteTime(entry.second), sourceTime);
+    EXPECT_TRUE(SameBytes(entry.second, big)) << "a cut copy under the source's name";
+  }
+
+  {
+    WalkEnvironment env;
+    env.Walk(src, dst);
+    EXPECT_TRUE(env.toolkit().dialogs.empty());
+    EXPECT_EQ(RunCounters.FilesCopied, 1);
+  }
+  EXPECT_TRUE(SameBytes(dst + "\\big.bin", big));
+  const int64_t lag = sourceTime - WriteTime(dst + "\\big.bin");
+  EXPECT_GE(lag, 0);
+  EXPECT_LT(lag, 20000000);
+  std::map<std::string, std::string> after;
+  ListFiles(dst, "", after);
+  EXPECT_EQ(after.size(), 1u) << "the partial copy is gone";
+  RemoveTree(root);
+}
+
+}  // namespace
+}  // namespace plovik
