@@ -421,6 +421,17 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   // no file: its lookups can be spared.
   const bool dstEmpty = created || !dstExists;
 
+  // Writing files into a directory changes its date on most file systems,
+  // so the directory gets the source's date again once its files are in.
+  struct RedateAfterCopies {
+    const std::string& src;
+    const std::string& dst;
+    bool written = false;
+    ~RedateAfterCopies() {
+      if (written) CopyDirDate(src, dst);
+    }
+  } redate{srcDir, dstDir};
+
   do {
     Tk().ProcessMessages();
     if (RunState.AbortRequested) return;
@@ -450,6 +461,7 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
           "  DST = " + std::to_string(dstDate));
 
     if (FileNeedsCopy(file, dstExists, dstDate, dstSize)) {
+      redate.written = redate.written || !RunOptions.NoUpdateFlag;
       CopyOneFile(srcDir, dstDir, file, dstSize);
       if (RunState.RunDialogAnswer == ModalAbort) return;
     }

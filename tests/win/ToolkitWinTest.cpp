@@ -1,0 +1,376 @@
+// The toolkit on real windows: the memo's model against its EDIT control,
+// the protocol's memo-full workaround on it, user edits, label sizes,
+// buttons, and the message dialog answered from a timer.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "run/RunRecords.h"
+#include "toolkit/win32/Win32Toolkit.h"
+#include "ui/Protocol.h"
+
+namespace plovik::test {
+namespace {
+
+std::wstring ControlText(uintptr_t handle) {
+  HWND hwnd = reinterpret_cast<HWND>(handle);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::wstring Joined(const std::vector<std::string>& lines) {
+  std::wstring text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? L"\r\n" : L"") + WideText(lines[i]);
+  return text;
+}
+
+class ToolkitWinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousLanguage_ = LanguageIndex;
+    InstallToolkit(&tk);
+    form = tk.CreateForm();
+    form->SetBounds(20, 20, 640, 480);
+    form->SetVisible(true);
+    memo = tk.CreateMemo(*form);
+    memo->SetBounds(8, 40, 600, 380);
+    memo->SetOnChange([this] { ++changes; });
+    tk.ProcessPendingMessages();
+  }
+  void TearDown() override {
+    BindProtocol(ProtocolControls{});
+    LanguageIndex = previousLanguage_;
+  }
+  Win32Memo& Control() { return static_cast<Win32Memo&>(*memo); }
+  HWND MemoHwnd() { return reinterpret_cast<HWND>(memo->Handle()); }
+
+  Win32Toolkit tk{GetModuleHandleW(nullptr)};
+  std::unique_ptr<Form> form;
+  std::unique_ptr<Memo> memo;
+  int changes = 0;
+
+ private:
+  uint8_t previousLanguage_ = 0;
+};
+
+// ---- memo model and control ---------------------------------------------
+
+TEST_F(ToolkitWinTest, MemoAnswersFromItsLinesBeforeAndAfterTheControlHasThem) {
+  const std::vector<std::string> lines = {"", "COPY   C:\\Daten\\Grüße €.txt", "", "last"};
+  for (const std::string& line : lines) ASSERT_TRUE(memo->Append(line));
+  // Nothing processed yet: the control lags, the memo does not.
+  EXPECT_EQ(Control().PendingCount(), 4);
+  EXPECT_EQ(memo->Count(), 4);
+  EXPECT_EQ(memo->Lines(), lines);
+  EXPECT_EQ(memo->Line(1), lines[1]);
+  EXPECT_EQ(changes, 4);  // once per append, none for the push
+  // Reading the control's text brings every line into it.
+  EXPECT_EQ(ControlText(memo->Handle()), Joined(lines));
+  EXPECT_EQ(Control().PendingCount(), 0);
+  EXPECT_EQ(changes, 4);
+
+  // A later batch goes behind the first.
+  memo->Append("more");
+  memo->Append("");
+  Control().Flush();
+  EXPECT_EQ(ControlText(memo->Handle()), Joined(memo->Lines()));
+  EXPECT_EQ(memo->Count(), 6);
+}
+
+TEST_F(ToolkitWinTest, EditsOfSingleLinesKeepControlAndModelAlike) {
+  struct Step {
+    const char* name;
+    void (*edit)(Memo&);
+    std::vector<std::string> expected;
+  };
+  const Step steps[] = {
+      {"first line replaced", [](Memo& m) { m.SetLine(0, "Zeile ä"); }, {"Zeile ä", "b", "c", "d"}},
+      {"last line replaced", [](Memo& m) { m.SetLine(3, ""); }, {"Zeile ä", "b", "c", ""}},
+      {"middle line deleted", [](Memo& m) { m.DeleteLine(1); }, {"Zeile ä", "c", ""}},
+      {"last line deleted", [](Memo& m) { m.DeleteLine(2); }, {"Zeile ä", "c"}},
+      {"first line deleted", [](Memo& m) { m.DeleteLine(0); }, {"c"}},
+      {"out of range ignored", [](Memo& m) { m.DeleteLine(5); m.SetLine(-1, "x"); }, {"c"}},
+      {"only line deleted", [](Memo& m) { m.DeleteLine(0); }, {}},
+      {"appended after emptying", [](Memo& m) { m.Append(""); m.Append("x"); }, {"", "x"}},
+      {"cleared", [](Memo& m) { m.Clear(); }, {}},
+  };
+  for (const char* line : {"a", "b", "c", "d"}) memo->Append(line);
+  // Part of the lines still pending when the first edit comes.
+  Control().Flush();
+  memo->Append("pending");
+  memo->DeleteLine(4);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.edit(*memo);
+    EXPECT_EQ(memo->Lines(), step.expected);
+    EXPECT_EQ(ControlText(memo->Handle()), Joined(step.expected));
+  }
+}
+
+TEST_F(ToolkitWinTest, MemoCapacityRefusesAnAppendThatWouldExceedIt) {
+  memo->SetCapacity(10);  // "abc" and "defg" take 5 + 6 characters
+  EXPECT_TRUE(memo->Append("abc"));
+  EXPECT_FALSE(memo->Append("defg"));
+  EXPECT_TRUE(memo->Append("äöü"));  // characters, not bytes
+  EXPECT_FALSE(memo->Append(""));
+  EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"abc", "äöü"}));
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(ControlText(memo->Handle()), L"abc\r\näöü");
+}
+
+TEST_F(ToolkitWinTest, UserEditsAreReadBackIntoTheLines) {
+  memo->Append("alpha");
+  memo->Append("beta");
+  Control().Flush();
+  memo->Append("pending");
+  const int before = changes;
+
+  // Typing into the control: the pending line reaches it first, so the
+  // insertion lands where the user saw the text.
+  SendMessageW(MemoHwnd(), EM_SETSEL, 0, 0);
+  SendMessageW(MemoHwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"new\r\n"));
+  EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"new", "alpha", "beta", "pending"}));
+  EXPECT_GT(changes, before);
+
+  // A whole new text replaces every line, pending ones included.
+  memo->Append("never shown");
+  SendMessageW(MemoHwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"eins\r\n\r\ndrei ß"));
+  EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"eins", "", "drei ß"}));
+  SendMessageW(MemoHwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  EXPECT_EQ(memo->Count(), 0);
+  memo->Append("after");
+  EXPECT_EQ(ControlText(memo->Handle()), L"after");
+}
+
+TEST_F(ToolkitWinTest, ProtocolWorkaroundOnAFullMemo) {
+  auto label = tk.CreateLabel(*form);
+  BindProtocol(ProtocolControls{memo.get(), nullptr, nullptr, label.get(), nullptr});
+  LanguageIndex = 0;
+  ProtocolClear();
+  // Lines of 8 characters take 10 each: the memo takes exactly 1000.
+  memo->SetCapacity(10000);
+  auto lineOf = [](int i) {
+    char text[16];
+    wsprintfA(text, "line%04d", i);
+    return std::string(text);
+  };
+  for (int i = 0; i < 1000; ++i) ProtocolAdd(lineOf(i));
+  ASSERT_EQ(memo->Count(), 1000);
+  EXPECT_EQ(ProtocolCutIndex, 0);
+
+  ProtocolAdd(lineOf(1000));
+  EXPECT_EQ(ProtocolCutIndex, 490);
+  EXPECT_EQ(memo->Line(486), lineOf(486));
+  EXPECT_EQ(memo->Line(487), "");
+  EXPECT_EQ(memo->Line(488).rfind("23 lines deleted (Dirty trick", 0), 0u) << memo->Line(488);
+  EXPECT_EQ(memo->Line(489), "");
+  EXPECT_EQ(memo->Line(490), lineOf(510));
+  EXPECT_EQ(memo->Count(), 981);
+  EXPECT_EQ(memo->Line(980), lineOf(1000));
+  EXPECT_EQ(ControlText(memo->Handle()), Joined(memo->Lines()));
+
+  int next = 1001;
+  while (ProtocolDeletedLines == 23 && next < 1200) ProtocolAdd(lineOf(next++));
+  EXPECT_EQ(ProtocolCutIndex, 490);
+  EXPECT_EQ(memo->Line(488).rfind("43 lines deleted", 0), 0u) << memo->Line(488);
+  EXPECT_EQ(memo->Line(490), lineOf(530));
+  EXPECT_EQ(memo->Line(memo->Count() - 1), lineOf(next - 1));
+  EXPECT_EQ(ControlText(memo->Handle()), Joined(memo->Lines()));
+}
+
+TEST_F(ToolkitWinTest, ControlsOutliveTheirWindowWhenTheUserClosesTheForm) {
+  memo->Append("kept");
+  SendMessageW(reinterpret_cast<HWND>(form->Handle()), WM_CLOSE, 0, 0);
+  EXPECT_EQ(form->Handle(), 0u);
+  EXPECT_EQ(memo->Handle(), 0u);
+  EXPECT_TRUE(memo->Append("still"));
+  memo->SetLine(0, "changed");
+  EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"changed", "still"}));
+  EXPECT_EQ(memo->ClientWidth(), 0);
+  EXPECT_FALSE(form->Visible());
+}
+
+// ---- label, button, messages ---------------------------------------------
+
+TEST_F(ToolkitWinTest, LabelSizesItselfToItsCaptionAndFont) {
+  auto label = tk.CreateLabel(*form);
+  label->SetFont(Font{"Courier New", 11});
+  label->SetCaption("XXXXXXXXXX");
+  tk.ProcessMessages();
+  const int ten = label->Width();
+  EXPECT_GT(ten, 30);
+  label->SetCaption("XXXXX");
+  EXPECT_NEAR(label->Width() * 2, ten, 2);
+  label->SetCaption("&XXXXX");  // the mnemonic sign takes no room
+  EXPECT_NEAR(label->Width() * 2, ten, 2);
+  label->SetFont(Font{"Courier New", 22});
+  EXPECT_GT(label->Width() * 2, ten * 3 / 2);
+  label->SetBounds(5, 7, 1, 1);  // the size stays the caption's
+  EXPECT_EQ(label->Left(), 5);
+  EXPECT_GT(label->Width() * 2, ten * 3 / 2);
+  label->SetCaption("");
+  EXPECT_EQ(label->Width(), 0);
+}
+
+TEST_F(ToolkitWinTest, ButtonRunsItsHandlerOnlyWhenEnabled) {
+  auto button = tk.CreateButton(*form);
+  button->SetBounds(8, 8, 80, 24);
+  button->SetCaption("&Start");
+  int clicks = 0;
+  button->SetOnClick([&clicks] { ++clicks; });
+  // A press as the system delivers it: through the form's WM_COMMAND.
+  SendMessageW(reinterpret_cast<HWND>(button->Handle()), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+  button->Click();
+  EXPECT_EQ(clicks, 2);
+  button->SetEnabled(false);
+  EXPECT_FALSE(button->Enabled());
+  EXPECT_FALSE(IsWindowEnabled(reinterpret_cast<HWND>(button->Handle())));
+  button->Click();
+  EXPECT_EQ(clicks, 2);
+  button->SetEnabled(true);
+  EXPECT_TRUE(button->Enabled());
+  // A press posted while messages are processed later.
+  Sleep(5);
+  PostMessageW(reinterpret_cast<HWND>(form->Handle()), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+               static_cast<LPARAM>(button->Handle()));
+  tk.ProcessMessages();
+  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(button->Caption(), "&Start");
+}
+
+TEST_F(ToolkitWinTest, QuitSeenWhileProcessingMessagesIsPostedAgain) {
+  PostQuitMessage(7);
+  tk.ProcessPendingMessages();
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 7u);
+}
+
+// ---- message dialog --------------------------------------------------------
+
+// What the timer saw of the dialog and how it answered.
+struct DialogProbe {
+  enum Answer { Press, Close, Escape, Quit } answer = Press;
+  std::wstring press;  // label of the button to press
+  bool found = false;
+  bool ownerEnabled = true;
+  std::wstring caption;
+  std::wstring text;
+  std::vector<std::wstring> buttons;
+  HWND owner = nullptr;
+  int ticksAfterAnswer = 0;  // a dialog that ignores the answer is closed
+  bool stuck = false;
+};
+DialogProbe probe;
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM) {
+  wchar_t className[32] = {};
+  GetClassNameW(child, className, 32);
+  wchar_t text[256] = {};
+  GetWindowTextW(child, text, 256);
+  if (lstrcmpiW(className, L"Button") == 0) probe.buttons.push_back(text);
+  if (lstrcmpiW(className, L"Static") == 0 && text[0] != 0) probe.text = text;
+  return TRUE;
+}
+
+void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowW(Win32Toolkit::DialogClassName, nullptr);
+  if (probe.found) {
+    // Answered already: the dialog should be gone; end it so the test ends.
+    if (dialog == nullptr || ++probe.ticksAfterAnswer < 100) {
+      if (dialog == nullptr) KillTimer(nullptr, timer);
+      return;
+    }
+    probe.stuck = true;
+    KillTimer(nullptr, timer);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    return;
+  }
+  if (dialog == nullptr) return;  // not shown yet: try again
+  probe.found = true;
+  probe.ownerEnabled = probe.owner == nullptr || IsWindowEnabled(probe.owner);
+  wchar_t caption[64] = {};
+  GetWindowTextW(dialog, caption, 64);
+  probe.caption = caption;
+  EnumChildWindows(dialog, CollectChild, 0);
+  switch (probe.answer) {
+    case DialogProbe::Press: {
+      HWND button = FindWindowExW(dialog, nullptr, L"Button", probe.press.c_str());
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+      break;
+    }
+    case DialogProbe::Close: PostMessageW(dialog, WM_CLOSE, 0, 0); break;
+    case DialogProbe::Escape: {
+      HWND focus = GetFocus();
+      if (focus == nullptr || !IsChild(dialog, focus)) focus = dialog;
+      PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+      break;
+    }
+    case DialogProbe::Quit:
+      KillTimer(nullptr, timer);
+      PostQuitMessage(3);
+      break;
+  }
+}
+
+TEST_F(ToolkitWinTest, MessageDialogShowsGermanLabelsAndReturnsTheAnswer) {
+  struct Case {
+    DialogType type;
+    uint32_t buttons;
+    DialogProbe::Answer answer;
+    const wchar_t* press;
+    const wchar_t* caption;
+    std::vector<std::wstring> labels;
+    int result;
+  };
+  const Case cases[] = {
+      {DialogType::Confirmation, ButtonNo | ButtonYes, DialogProbe::Press, L"&Nein",
+       L"Bestätigung", {L"&Ja", L"&Nein"}, ModalNo},
+      {DialogType::Error, ButtonIgnore | ButtonRetry | ButtonAbort, DialogProbe::Press,
+       L"&Wiederholen", L"Fehler", {L"&Abbrechen", L"&Wiederholen", L"&Ignorieren"}, ModalRetry},
+      {DialogType::Warning, ButtonOk, DialogProbe::Close, L"", L"Warnung", {L"OK"}, ModalCancel},
+      {DialogType::Warning, ButtonOk | ButtonCancel, DialogProbe::Escape, L"", L"Warnung",
+       {L"OK", L"Abbrechen"}, ModalCancel},
+  };
+  HWND owner = reinterpret_cast<HWND>(form->Handle());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.result));
+    SetActiveWindow(owner);
+    probe = DialogProbe{};
+    probe.answer = c.answer;
+    probe.press = c.press;
+    probe.owner = owner;
+    SetTimer(nullptr, 0, 30, AnswerDialog);
+    const int result = tk.MessageDialog("Datei fehlt:\rC:\\x.txt", c.type, c.buttons, 0);
+    ASSERT_TRUE(probe.found);
+    EXPECT_FALSE(probe.stuck);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(probe.caption, c.caption);
+    EXPECT_EQ(probe.buttons, c.labels);
+    EXPECT_EQ(probe.text, L"Datei fehlt:\r\nC:\\x.txt");
+    EXPECT_FALSE(probe.ownerEnabled);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_EQ(FindWindowW(Win32Toolkit::DialogClassName, nullptr), nullptr);
+  }
+}
+
+TEST_F(ToolkitWinTest, QuitRequestEndsTheDialogAndReachesTheMessageLoop) {
+  probe = DialogProbe{};
+  probe.answer = DialogProbe::Quit;
+  SetTimer(nullptr, 0, 30, AnswerDialog);
+  EXPECT_EQ(tk.MessageDialog("?", DialogType::Confirmation, ButtonYes | ButtonNo, 0), ModalCancel);
+  ASSERT_TRUE(probe.found);
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 3u);
+}
+
+}  // namespace
+}  // namespace plovik::test
