@@ -19,24 +19,17 @@
 #include <vector>
 
 #include "engine/TreeWalk.h"
-#include "lib/Utf.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinText.h"
 #include "run/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "ui/Protocol.h"
+#include "win/support/WinTestFiles.h"
 
 using namespace plovik;
+using namespace plovik::test;
 
 namespace {
-
-std::wstring W(const std::string& text) {
-  const std::u16string w = Utf8ToUtf16(text);
-  return std::wstring(w.begin(), w.end());
-}
-
-std::string U(const std::wstring& text) {
-  return Utf16ToUtf8(std::u16string(text.begin(), text.end()));
-}
 
 double Now() {
   LARGE_INTEGER frequency, counter;
@@ -46,24 +39,16 @@ double Now() {
 }
 
 // A buffer of pseudo-random bytes that the generated files are cut from.
-const std::vector<char>& Noise() {
-  static std::vector<char> noise = [] {
-    std::vector<char> bytes(1 << 20);
-    uint32_t x = 12345;
-    for (char& b : bytes) {
-      x = x * 1664525u + 1013904223u;
-      b = static_cast<char>(x >> 24);
-    }
-    return bytes;
-  }();
+const std::string& Noise() {
+  static const std::string noise = Pattern(1 << 20, 12345);
   return noise;
 }
 
 bool WriteFileOfSize(const std::string& path, uint64_t size, uint32_t salt) {
-  HANDLE h = ::CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE h = ::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  const std::vector<char>& noise = Noise();
+  const std::string& noise = Noise();
   bool ok = true;
   uint64_t done = 0;
   while (ok && done < size) {
@@ -78,28 +63,9 @@ bool WriteFileOfSize(const std::string& path, uint64_t size, uint32_t salt) {
   return ok;
 }
 
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = ::FindFirstFileW(W(dir + "\\*").c_str(), &data);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::string path = dir + "\\" + U(name);
-      ::SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        ::DeleteFileW(W(path).c_str());
-    } while (::FindNextFileW(h, &data));
-    ::FindClose(h);
-  }
-  ::RemoveDirectoryW(W(dir).c_str());
-}
-
 // A tree of files in directories of ten, two levels deep; returns its bytes.
 uint64_t MakeTree(const std::string& root, int files, uint64_t minSize, uint64_t maxSize) {
-  ::CreateDirectoryW(W(root).c_str(), nullptr);
+  ::CreateDirectoryW(LongPath(root).c_str(), nullptr);
   const int dirs = std::max(1, files / 10);
   const int top = std::max(1, dirs / 25);
   std::vector<std::string> names;
@@ -110,7 +76,7 @@ uint64_t MakeTree(const std::string& root, int files, uint64_t minSize, uint64_t
     else
       std::snprintf(name, sizeof name, "\\D%03d\\S%04d", i % top, i);
     names.push_back(root + name);
-    ::CreateDirectoryW(W(names.back()).c_str(), nullptr);
+    ::CreateDirectoryW(LongPath(names.back()).c_str(), nullptr);
   }
   uint64_t total = 0;
   uint32_t x = 987654321;
@@ -210,7 +176,7 @@ DWORD RunAndWait(std::wstring commandLine) {
 
 double Xcopy(const std::string& src, const std::string& dst) {
   const std::wstring command =
-      L"xcopy.exe \"" + W(src) + L"\" \"" + W(dst) + L"\" /D /E /I /Y /H /K";
+      L"xcopy.exe \"" + Wide(src) + L"\" \"" + Wide(dst) + L"\" /D /E /I /Y /H /K";
   const double start = Now();
   const DWORD code = RunAndWait(command);
   const double seconds = Now() - start;
@@ -222,14 +188,8 @@ double Xcopy(const std::string& src, const std::string& dst) {
 DWORD PeakOfWalkInChild(const std::string& src, const std::string& dst) {
   wchar_t exe[MAX_PATH + 1];
   ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  return RunAndWait(L"\"" + std::wstring(exe) + L"\" --memory-walk \"" + W(src) + L"\" \"" +
-                    W(dst) + L"\"");
-}
-
-std::string TempRoot() {
-  wchar_t temp[MAX_PATH + 1];
-  ::GetTempPathW(MAX_PATH, temp);
-  return U(temp) + "plovik-walk-bench-" + std::to_string(::GetCurrentProcessId());
+  return RunAndWait(L"\"" + std::wstring(exe) + L"\" --memory-walk \"" + Wide(src) + L"\" \"" +
+                    Wide(dst) + L"\"");
 }
 
 int IntArgument(int argc, wchar_t** argv, int index, int fallback) {
@@ -244,7 +204,7 @@ int wmain(int argc, wchar_t** argv) {
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   if (argc == 4 && std::wstring(argv[1]) == L"--memory-walk") {
     WalkSetup setup;
-    setup.Walk(U(argv[2]), U(argv[3]), false, true);
+    setup.Walk(Narrow(argv[2]), Narrow(argv[3]), false, true);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;
@@ -254,10 +214,12 @@ int wmain(int argc, wchar_t** argv) {
   const int files = IntArgument(argc, argv, 1, 5000);
   const int bigMB = IntArgument(argc, argv, 2, 256);
   const int memoryFiles = IntArgument(argc, argv, 3, 50000);
-  const std::string root = TempRoot();
+  const std::string root = FreshTempDir("walk-bench");
+  if (root.empty()) {
+    std::fprintf(stderr, "cannot make a directory for the trees in the temporary folder\n");
+    return 2;
+  }
   const std::string src = root + "\\src";
-  RemoveTree(root);
-  ::CreateDirectoryW(W(root).c_str(), nullptr);
 
   std::printf("walk_bench: generating %d files in %d directories plus 2 x %d MB...\n", files,
               std::max(1, files / 10), bigMB);

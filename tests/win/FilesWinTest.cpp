@@ -5,102 +5,31 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cwchar>
 #include <string>
 
 #include "engine/Files.h"
-#include "lib/Utf.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinText.h"
 #include "run/RunRecords.h"
 #include "toolkit/headless/Headless.h"
+#include "win/support/WinTestFiles.h"
 
 namespace plovik {
 namespace {
 
-std::wstring Wide(const std::string& text) {
-  const std::u16string w = Utf8ToUtf16(text);
-  return std::wstring(w.begin(), w.end());
-}
+using namespace test;
 
-std::string Pattern(size_t size, uint32_t seed) {
-  std::string text(size, '\0');
-  uint32_t x = seed;
-  for (size_t i = 0; i < size; ++i) {
-    x = x * 1664525u + 1013904223u;
-    text[i] = static_cast<char>(x >> 24);
-  }
-  return text;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& content) {
-  HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < content.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1 << 20));
-    DWORD written = 0;
-    ok = ::WriteFile(h, content.data() + done, chunk, &written, nullptr) && written == chunk;
-    done += written;
-  }
-  ::CloseHandle(h);
-  return ok;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string content;
-  char buffer[65536];
-  DWORD got = 0;
-  while (::ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
-  ::CloseHandle(h);
-  return content;
-}
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-uint64_t WriteTime(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-// Sets a last-write time with odd seconds and a fraction, so that the copy's
+// A last-write time with odd seconds and a fraction, so that the copy's
 // two-second rounding shows.
-void SetOddWriteTime(const std::string& path) {
-  SYSTEMTIME st{};
-  st.wYear = 2021;
-  st.wMonth = 3;
-  st.wDay = 17;
-  st.wHour = 10;
-  st.wMinute = 41;
-  st.wSecond = 37;
-  st.wMilliseconds = 250;
-  FILETIME ft{};
-  ::SystemTimeToFileTime(&st, &ft);
-  HANDLE h = ::CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  ASSERT_TRUE(::SetFileTime(h, nullptr, nullptr, &ft));
-  ::CloseHandle(h);
-}
+FILETIME OddWriteTime() { return test::UtcFileTime(2021, 3, 17, 10, 41, 37, 250); }
 
 class FilesWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH + 1];
-    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
-    const std::u16string t(temp, temp + wcslen(temp));
-    dir_ = Utf16ToUtf8(t) + "plovik-files-" + std::to_string(::GetCurrentProcessId()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    ::CreateDirectoryW(Wide(dir_).c_str(), nullptr);
+    dir_ = FreshTempDir("files");
+    ASSERT_FALSE(dir_.empty());
+    dir_ += "\\";
     src_ = dir_ + "source file.bin";
     dst_ = dir_ + "copy.bin";
     InstallPlatform(&platform_);
@@ -111,11 +40,7 @@ class FilesWinTest : public ::testing::Test {
   void TearDown() override {
     InstallToolkit(nullptr);
     InstallPlatform(nullptr);
-    for (const std::string& path : {src_, dst_, PartialCopyPath(dst_)}) {
-      ::SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(Wide(path).c_str());
-    }
-    ::RemoveDirectoryW(Wide(dir_).c_str());
+    if (!dir_.empty()) RemoveTree(dir_);
   }
 
   void Copy(int32_t& error, int32_t& result, int16_t& answer) {
@@ -135,7 +60,7 @@ TEST_F(FilesWinTest, FilesArriveByteEqualWithTheSourcesDateInTwoSecondSteps) {
     SCOPED_TRACE("size " + std::to_string(size));
     const std::string content = Pattern(size, static_cast<uint32_t>(size));
     ASSERT_TRUE(WriteWholeFile(src_, content));
-    SetOddWriteTime(src_);
+    ASSERT_TRUE(SetWriteTime(src_, OddWriteTime()));
     ASSERT_TRUE(WriteWholeFile(dst_, "older copy"));
 
     int32_t error = -1, result = -1;
@@ -149,10 +74,10 @@ TEST_F(FilesWinTest, FilesArriveByteEqualWithTheSourcesDateInTwoSecondSteps) {
     EXPECT_TRUE(copied == content);
 
     // The packed date drops the odd second and the fraction.
-    const uint64_t srcTime = WriteTime(src_);
-    const uint64_t dstTime = WriteTime(dst_);
+    const int64_t srcTime = WriteTime(src_);
+    const int64_t dstTime = WriteTime(dst_);
     ASSERT_LE(dstTime, srcTime);
-    EXPECT_EQ(srcTime - dstTime, 12500000u);  // 1.25 s: from :37.250 to :36
+    EXPECT_EQ(srcTime - dstTime, 12500000);  // 1.25 s: from :37.250 to :36
   }
 }
 
@@ -167,7 +92,7 @@ TEST_F(FilesWinTest, AReadOnlyDestinationIsReplacedAndGetsTheSourcesAttributes) 
   Copy(error, result, answer);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(ReadWholeFile(dst_), Pattern(5000, 1));
-  EXPECT_EQ(::GetFileAttributesW(Wide(dst_).c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(Attributes(dst_), DWORD(FILE_ATTRIBUTE_ARCHIVE));
 }
 
 TEST_F(FilesWinTest, ASourceHeldWithoutSharingGives99AndTheSharingError) {

@@ -19,77 +19,12 @@
 #include "platform/win32/WinText.h"
 #include "run/Drives.h"
 #include "run/SubDirs.h"
+#include "win/support/WinTestFiles.h"
 
 namespace plovik {
 namespace {
 
-// ---- helpers working directly on the system, independent of the layer ----
-
-std::wstring Extended(const std::wstring& path) {
-  return path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
-}
-
-void RemoveTree(const std::wstring& dir) {
-  std::wstring base = dir;
-  if (!base.empty() && base.back() == L'\\') base.pop_back();
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW(Extended(base + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring child = base + L"\\" + name;
-      ::SetFileAttributesW(Extended(child).c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        ::DeleteFileW(Extended(child).c_str());
-      }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-  }
-  ::RemoveDirectoryW(Extended(base).c_str());
-}
-
-FILETIME UtcFileTime(int year, int month, int day, int hour, int minute, int second) {
-  SYSTEMTIME civil{};
-  civil.wYear = static_cast<WORD>(year);
-  civil.wMonth = static_cast<WORD>(month);
-  civil.wDay = static_cast<WORD>(day);
-  civil.wHour = static_cast<WORD>(hour);
-  civil.wMinute = static_cast<WORD>(minute);
-  civil.wSecond = static_cast<WORD>(second);
-  FILETIME time{};
-  ::SystemTimeToFileTime(&civil, &time);
-  return time;
-}
-
-uint64_t Ticks(const FILETIME& time) {
-  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// Sets or reads the last-write time of a file or directory by its path.
-bool SetLastWrite(const std::string& path, const FILETIME& time) {
-  HANDLE handle = ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  BOOL ok = ::SetFileTime(handle, nullptr, nullptr, &time);
-  ::CloseHandle(handle);
-  return ok != 0;
-}
-
-FILETIME LastWrite(const std::string& path) {
-  FILETIME time{};
-  HANDLE handle = ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle != INVALID_HANDLE_VALUE) {
-    ::GetFileTime(handle, nullptr, nullptr, &time);
-    ::CloseHandle(handle);
-  }
-  return time;
-}
+using namespace test;
 
 int32_t Packed(int year, int month, int day, int hour, int minute, int second) {
   return static_cast<int32_t>((static_cast<uint32_t>(year - 1980) << 25) |
@@ -115,21 +50,13 @@ class PlatformWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallPlatform(&platform_);
-    wchar_t temp[MAX_PATH + 1] = {};
-    DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-    ASSERT_GT(length, 0u);
-    static int counter = 0;
-    std::wstring dir = std::wstring(temp, length) + L"plovik-test-" +
-                       std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                       std::to_wstring(++counter);
-    RemoveTree(dir);
-    ASSERT_TRUE(::CreateDirectoryW(dir.c_str(), nullptr));
-    rootWide_ = dir + L"\\";
-    root_ = Narrow(rootWide_);
+    const std::string dir = FreshTempDir("test");
+    ASSERT_FALSE(dir.empty());
+    root_ = dir + "\\";
   }
 
   void TearDown() override {
-    RemoveTree(rootWide_);
+    if (!root_.empty()) RemoveTree(root_);
     InstallPlatform(nullptr);
   }
 
@@ -180,7 +107,6 @@ class PlatformWinTest : public ::testing::Test {
   }
 
   Win32Platform platform_;
-  std::wstring rootWide_;
   std::string root_;  // ends with a backslash
 };
 
@@ -291,7 +217,7 @@ TEST_F(PlatformWinTest, FileDatesOutsideTheDosRangeClampInsteadOfGoingMissing) {
   for (const Case& c : cases) {
     std::string path = Path(c.name);
     WriteText(path, "dated");
-    ASSERT_TRUE(SetLastWrite(path, c.time)) << c.name;
+    ASSERT_TRUE(SetWriteTime(path, c.time)) << c.name;
     EXPECT_EQ(Entry(path).packedDate, c.expected) << c.name;
     uint32_t error = 0;
     FileHandle file =
@@ -526,7 +452,7 @@ TEST_F(PlatformWinTest, ReplaceAndSystemCopyPutWholeFilesInPlace) {
   EXPECT_EQ(Sys().ReplaceFile(Path("target.tmp"), Path("target.ini")), ErrorFileNotFound);
 
   WriteText(Path("source.txt"), "source text");
-  ASSERT_TRUE(SetLastWrite(Path("source.txt"), UtcFileTime(2010, 7, 8, 9, 10, 12)));
+  ASSERT_TRUE(SetWriteTime(Path("source.txt"), UtcFileTime(2010, 7, 8, 9, 10, 12)));
   WriteText(Path("copy.txt"), "older");
   EXPECT_EQ(Sys().SystemCopy(Path("source.txt"), Path("copy.txt"), true), ErrorFileExists);
   EXPECT_EQ(ReadText(Path("copy.txt")), "older");
@@ -610,7 +536,7 @@ TEST_F(PlatformWinTest, PathsBeyondTheClassicLimitWorkEverywhere) {
   std::string other = dir + std::string(40, 'z') + "\\";
   CreateSubDir(other, created, code);
   ASSERT_EQ(code, SubDirCreated);
-  ASSERT_TRUE(SetLastWrite(dir, UtcFileTime(2005, 5, 5, 5, 5, 6)));
+  ASSERT_TRUE(SetWriteTime(dir, UtcFileTime(2005, 5, 5, 5, 5, 6)));
   EXPECT_TRUE(CopyDirDate(dir, other));
   EXPECT_EQ(Entry(StripTrailingBackslashes(other)).packedDate,
             Entry(StripTrailingBackslashes(dir)).packedDate);
@@ -687,13 +613,13 @@ TEST_F(PlatformWinTest, CopyDirDateCarriesTheDateAtTwoSecondPrecision) {
   ASSERT_EQ(Sys().CreateDir(Path("src")), 0u);
   ASSERT_EQ(Sys().CreateDir(Path("dst")), 0u);
   const FILETIME odd = UtcFileTime(2003, 4, 5, 6, 7, 9);
-  ASSERT_TRUE(SetLastWrite(Path("src"), odd));
+  ASSERT_TRUE(SetWriteTime(Path("src"), odd));
 
   EXPECT_TRUE(CopyDirDate(Path("src\\"), Path("dst\\")));
   const int32_t srcDate = Entry(Path("src")).packedDate;
   EXPECT_EQ(Entry(Path("dst")).packedDate, srcDate);
   // The packed form keeps even seconds: the destination lands one second early.
-  EXPECT_EQ(Ticks(odd) - Ticks(LastWrite(Path("dst"))), 10000000u);
+  EXPECT_EQ(Ticks(odd) - WriteTime(Path("dst")), 10000000);
 
   // Equal dates: still true, and the destination is left as it is.
   EXPECT_TRUE(CopyDirDate(Path("src"), Path("dst")));

@@ -11,164 +11,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/TreeWalk.h"
-#include "lib/Utf.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinText.h"
 #include "run/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "ui/Protocol.h"
+#include "win/support/WinTestFiles.h"
 
 namespace plovik {
 namespace {
 
-std::wstring W(const std::string& text) {
-  const std::u16string w = Utf8ToUtf16(text);
-  return std::wstring(w.begin(), w.end());
-}
+using namespace test;
 
-std::string U(const std::wstring& text) {
-  return Utf16ToUtf8(std::u16string(text.begin(), text.end()));
-}
-
-// Absolute paths go to the system with the extended-length prefix, so the
-// helpers reach paths of any length.
-std::wstring Long(const std::string& path) { return L"\\\\?\\" + W(path); }
-
-std::string Pattern(size_t size, uint32_t seed) {
-  std::string text(size, '\0');
-  uint32_t x = seed;
-  for (size_t i = 0; i < size; ++i) {
-    x = x * 1664525u + 1013904223u;
-    text[i] = static_cast<char>(x >> 24);
-  }
-  return text;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& content) {
-  HANDLE h = ::CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = content.empty() ||
-                  (::WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written,
-                               nullptr) &&
-                   written == content.size());
-  ::CloseHandle(h);
-  return ok;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  HANDLE h = ::CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string content;
-  std::vector<char> buffer(1 << 20);
-  DWORD got = 0;
-  while (::ReadFile(h, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
-    content.append(buffer.data(), got);
-  ::CloseHandle(h);
-  return content;
-}
-
-// Compares two files block by block (for files too large to hold twice).
-bool SameBytes(const std::string& a, const std::string& b) {
-  HANDLE ha = ::CreateFileW(Long(a).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  HANDLE hb = ::CreateFileW(Long(b).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  bool same = ha != INVALID_HANDLE_VALUE && hb != INVALID_HANDLE_VALUE;
-  std::vector<char> ba(1 << 20), bb(1 << 20);
-  while (same) {
-    DWORD ga = 0, gb = 0;
-    same = ::ReadFile(ha, ba.data(), static_cast<DWORD>(ba.size()), &ga, nullptr) &&
-           ::ReadFile(hb, bb.data(), static_cast<DWORD>(bb.size()), &gb, nullptr) && ga == gb &&
-           std::equal(ba.begin(), ba.begin() + ga, bb.begin());
-    if (ga == 0) break;
-  }
-  if (ha != INVALID_HANDLE_VALUE) ::CloseHandle(ha);
-  if (hb != INVALID_HANDLE_VALUE) ::CloseHandle(hb);
-  return same;
-}
-
-DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(Long(path).c_str()); }
-
-// Last-write time in 100 ns units; 0 when missing.
-int64_t WriteTime(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (int64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-bool SetWriteTime(const std::string& path, int year, int second, bool directory = false) {
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(year);
-  st.wMonth = 5;
-  st.wDay = 9;
-  st.wHour = 14;
-  st.wMinute = 30;
-  st.wSecond = static_cast<WORD>(second);
-  st.wMilliseconds = 500;
-  FILETIME ft{};
-  ::SystemTimeToFileTime(&st, &ft);
-  HANDLE h = ::CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, directory ? FILE_FLAG_BACKUP_SEMANTICS : 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const bool ok = ::SetFileTime(h, nullptr, nullptr, &ft);
-  ::CloseHandle(h);
-  return ok;
-}
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = ::FindFirstFileW((Long(dir) + L"\\*").c_str(), &data);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::string path = dir + "\\" + U(name);
-      ::SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        ::DeleteFileW(Long(path).c_str());
-    } while (::FindNextFileW(h, &data));
-    ::FindClose(h);
-  }
-  ::SetFileAttributesW(Long(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::RemoveDirectoryW(Long(dir).c_str());
-}
-
-// Every file below a directory, relative path -> full path.
-void ListFiles(const std::string& root, const std::string& rel,
-               std::map<std::string, std::string>& files) {
-  WIN32_FIND_DATAW data;
-  const std::string dir = rel.empty() ? root : root + "\\" + rel;
-  HANDLE h = ::FindFirstFileW((Long(dir) + L"\\*").c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = U(data.cFileName);
-    if (name == "." || name == "..") continue;
-    const std::string sub = rel.empty() ? name : rel + "\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      ListFiles(root, sub, files);
-    else
-      files[sub] = root + "\\" + sub;
-  } while (::FindNextFileW(h, &data));
-  ::FindClose(h);
-}
-
-std::string TempRoot(const std::string& tag) {
-  wchar_t temp[MAX_PATH + 1];
-  ::GetTempPathW(MAX_PATH, temp);
-  return U(temp) + "plovik-walk-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
-         std::to_string(::GetTickCount());
-}
+// An old last-write time with a fraction of a second, as the sources get.
+FILETIME OldDate(int year, int second) { return UtcFileTime(year, 5, 9, 14, 30, second, 500); }
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
@@ -227,7 +89,8 @@ struct SourceFile {
 };
 
 TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
-  const std::string root = TempRoot("tree");
+  const std::string root = FreshTempDir("walk-tree");
+  ASSERT_FALSE(root.empty());
   const std::string src = root + "\\src";
   const std::string dst = root + "\\dst";
   const std::string greek = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC";
@@ -237,7 +100,11 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
   std::string deep;  // five levels of 50 characters: beyond 260 in the destination
   for (char c = '1'; c <= '5'; ++c) deep += (deep.empty() ? "" : "\\") + std::string(49, c) + "L";
 
-  const std::vector<std::string> dirs = {"", "hid", "hid\\inner", "empty", greek, cjk};
+  // Relative to the tree's top, which is "" (the deep levels are added below).
+  std::vector<std::string> dirs = {"", "hid", "hid\\inner", "empty", greek, cjk};
+  const auto in = [](const std::string& top, const std::string& rel) {
+    return rel.empty() ? top : top + "\\" + rel;
+  };
   const std::vector<SourceFile> files = {
       {"plain.txt", FILE_ATTRIBUTE_ARCHIVE},
       {"readonly.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE},
@@ -249,26 +116,35 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
       {cjk + "\\" + cjkFile, FILE_ATTRIBUTE_READONLY},
       {deep + "\\deep.txt", FILE_ATTRIBUTE_ARCHIVE},
   };
-  ASSERT_TRUE(::CreateDirectoryW(Long(root).c_str(), nullptr));
-  for (const std::string& d : dirs) ASSERT_TRUE(::CreateDirectoryW(Long(src + (d.empty() ? "" : "\\" + d)).c_str(), nullptr)) << d;
-  std::string level = src;
+  for (const std::string& d : dirs)
+    ASSERT_TRUE(::CreateDirectoryW(LongPath(in(src, d)).c_str(), nullptr)) << d;
+  std::string level;
   for (size_t start = 0; start < deep.size();) {
     const size_t end = std::min(deep.find('\\', start), deep.size());
-    level += "\\" + deep.substr(start, end - start);
-    ASSERT_TRUE(::CreateDirectoryW(Long(level).c_str(), nullptr));
+    level += (level.empty() ? "" : "\\") + deep.substr(start, end - start);
+    ASSERT_TRUE(::CreateDirectoryW(LongPath(in(src, level)).c_str(), nullptr));
+    dirs.push_back(level);
     start = end + 1;
   }
   uint32_t seed = 1;
   for (const SourceFile& f : files) {
     const std::string content = f.rel == "SKIPLIST.INI" ? "[FILES]\r\nskipme.txt\r\n"
                                                         : Pattern(1000 + seed * 7919, seed);
-    ASSERT_TRUE(WriteFileBytes(src + "\\" + f.rel, content)) << f.rel;
-    ASSERT_TRUE(SetWriteTime(src + "\\" + f.rel, 2019, static_cast<int>(seed % 60))) << f.rel;
-    ASSERT_TRUE(::SetFileAttributesW(Long(src + "\\" + f.rel).c_str(), f.attributes)) << f.rel;
+    ASSERT_TRUE(WriteWholeFile(src + "\\" + f.rel, content)) << f.rel;
+    ASSERT_TRUE(SetWriteTime(src + "\\" + f.rel, OldDate(2019, static_cast<int>(seed % 60))))
+        << f.rel;
+    ASSERT_TRUE(::SetFileAttributesW(LongPath(src + "\\" + f.rel).c_str(), f.attributes)) << f.rel;
     ++seed;
   }
-  ASSERT_TRUE(WriteFileBytes(src + "\\skipme.txt", "left out"));
-  ASSERT_TRUE(::SetFileAttributesW(Long(src + "\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(WriteWholeFile(src + "\\skipme.txt", "left out"));
+  ASSERT_TRUE(::SetFileAttributesW(LongPath(src + "\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  // Distinct old dates on the source directories, set last of all, since
+  // writing into a directory changes its date.
+  for (size_t i = 0; i < dirs.size(); ++i) {
+    const int n = static_cast<int>(i);
+    ASSERT_TRUE(SetWriteTime(in(src, dirs[i]), UtcFileTime(2017, n + 1, 9, 14, 30, 2 * n + 1, 500)))
+        << dirs[i];
+  }
 
   {
     WalkEnvironment env;
@@ -297,7 +173,7 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
       SCOPED_TRACE(f.rel);
       const std::string from = src + "\\" + f.rel;
       const std::string to = dst + "\\" + f.rel;
-      EXPECT_EQ(ReadFileBytes(to), ReadFileBytes(from));
+      EXPECT_EQ(ReadWholeFile(to), ReadWholeFile(from));
       const int64_t lag = WriteTime(from) - WriteTime(to);
       EXPECT_GE(lag, 0);
       EXPECT_LT(lag, 20000000);  // two seconds
@@ -305,12 +181,18 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
     }
     EXPECT_EQ(Attributes(dst + "\\skipme.txt"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Attributes(dst + "\\hid"), DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
-    std::map<std::string, std::string> copied;
-    ListFiles(dst, "", copied);
+    const std::map<std::string, std::string> copied = ListFiles(dst);
     EXPECT_EQ(copied.size(), files.size()) << "no partial copy is left behind";
+    // Every directory ends with its source's date, files copied into it or not.
+    for (const std::string& d : dirs) {
+      SCOPED_TRACE("directory \"" + d + "\"");
+      const int64_t lag = WriteTime(in(src, d)) - WriteTime(in(dst, d));
+      EXPECT_GE(lag, 0);
+      EXPECT_LT(lag, 20000000);
+    }
 
     // Nothing to do the second time; the directories now keep their dates.
-    ASSERT_TRUE(SetWriteTime(src + "\\" + greek, 2018, 10, true));
+    ASSERT_TRUE(SetWriteTime(src + "\\" + greek, OldDate(2018, 10)));
     env.Walk(src, dst);
     EXPECT_EQ(env.Lines(), std::vector<std::string>{"skip   " + src + "\\skipme.txt"});
     EXPECT_EQ(RunCounters.FilesCopied, 0);
@@ -332,15 +214,15 @@ TEST(TreeWalkWinChild, WalkFromEnvironment) {
 }
 
 TEST(TreeWalkWinTest, InterruptedCopyNeverLooksDoneAndTheNextRunFinishesIt) {
-  const std::string root = TempRoot("kill");
+  const std::string root = FreshTempDir("walk-kill");
+  ASSERT_FALSE(root.empty());
   const std::string src = root + "\\src";
   const std::string dst = root + "\\dst";
-  ASSERT_TRUE(::CreateDirectoryW(Long(root).c_str(), nullptr));
-  ASSERT_TRUE(::CreateDirectoryW(Long(src).c_str(), nullptr));
-  ASSERT_TRUE(::CreateDirectoryW(Long(dst).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(src).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(dst).c_str(), nullptr));
   const std::string big = src + "\\big.bin";
   {
-    HANDLE h = ::CreateFileW(Long(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE h = ::CreateFileW(LongPath(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     const std::string block = Pattern(1 << 20, 7);
@@ -352,7 +234,7 @@ TEST(TreeWalkWinTest, InterruptedCopyNeverLooksDoneAndTheNextRunFinishesIt) {
     }
     ::CloseHandle(h);
   }
-  ASSERT_TRUE(SetWriteTime(big, 2015, 20));
+  ASSERT_TRUE(SetWriteTime(big, OldDate(2015, 20)));
   const int64_t sourceTime = WriteTime(big);
 
   // The child: this test program again, running only the helper test.
@@ -361,8 +243,8 @@ TEST(TreeWalkWinTest, InterruptedCopyNeverLooksDoneAndTheNextRunFinishesIt) {
   std::wstring commandLine = L"\"" + std::wstring(exe) +
                              L"\" --gtest_filter=TreeWalkWinChild.WalkFromEnvironment";
   ::SetEnvironmentVariableW(L"PLOVIK_WALK_CHILD", L"1");
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_SRC", W(src).c_str());
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_DST", W(dst).c_str());
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_SRC", Wide(src).c_str());
+  ::SetEnvironmentVariableW(L"PLOVIK_WALK_DST", Wide(dst).c_str());
   // Its own test report goes nowhere.
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
@@ -385,14 +267,8 @@ TEST(TreeWalkWinTest, InterruptedCopyNeverLooksDoneAndTheNextRunFinishesIt) {
   // Wait until some file in the destination has grown past 24 MB.
   bool growing = false;
   for (int i = 0; i < 2400 && !growing; ++i) {
-    std::map<std::string, std::string> present;
-    ListFiles(dst, "", present);
-    for (const auto& entry : present) {
-      WIN32_FILE_ATTRIBUTE_DATA data{};
-      if (::GetFileAttributesExW(Long(entry.second).c_str(), GetFileExInfoStandard, &data) &&
-          (uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow) > (24u << 20))
-        growing = true;
-    }
+    for (const auto& entry : ListFiles(dst))
+      if (FileSize(entry.second) > (24u << 20)) growing = true;
     if (!growing && ::WaitForSingleObject(child.hProcess, 50) == WAIT_OBJECT_0) break;
   }
   const bool stillRunning = ::WaitForSingleObject(child.hProcess, 0) == WAIT_TIMEOUT;
@@ -404,16 +280,12 @@ TEST(TreeWalkWinTest, InterruptedCopyNeverLooksDoneAndTheNextRunFinishesIt) {
   ASSERT_TRUE(stillRunning) << "the copy finished before it could be interrupted";
 
   // What the killed run left: no file that passes for a finished copy.
-  std::map<std::string, std::string> left;
-  ListFiles(dst, "", left);
-  for (const auto& entry : left) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(Long(entry.second).c_str(), GetFileExInfoStandard, &data);
+  for (const auto& entry : ListFiles(dst)) {
     std::printf("  left by the killed walk: %s, %llu bytes\n", entry.first.c_str(),
-                static_cast<unsigned long long>(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow));
+                static_cast<unsigned long long>(FileSize(entry.second)));
     if (_stricmp(entry.first.c_str(), "big.bin") != 0) continue;
     EXPECT_LE(WriteTime(entry.second), sourceTime);
-    EXPECT_TRUE(SameBytes(entry.second, big)) << "a cut copy under the source's name";
+    EXPECT_TRUE(SameFileBytes(entry.second, big)) << "a cut copy under the source's name";
   }
 
   {
@@ -422,13 +294,11 @@ TEST(TreeWalkWinTest, InterruptedCopyNeverLooksDoneAndTheNextRunFinishesIt) {
     EXPECT_TRUE(env.toolkit().dialogs.empty());
     EXPECT_EQ(RunCounters.FilesCopied, 1);
   }
-  EXPECT_TRUE(SameBytes(dst + "\\big.bin", big));
+  EXPECT_TRUE(SameFileBytes(dst + "\\big.bin", big));
   const int64_t lag = sourceTime - WriteTime(dst + "\\big.bin");
   EXPECT_GE(lag, 0);
   EXPECT_LT(lag, 20000000);
-  std::map<std::string, std::string> after;
-  ListFiles(dst, "", after);
-  EXPECT_EQ(after.size(), 1u) << "the partial copy is gone";
+  EXPECT_EQ(ListFiles(dst).size(), 1u) << "the partial copy is gone";
   RemoveTree(root);
 }
 
