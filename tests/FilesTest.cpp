@@ -545,3 +545,32 @@ TEST_F(FilesTest, ResultTextsFollowTheLanguageAndQuoteLetterAndCode) {
 
 }  // namespace
 }  // namespace plovik::test
+
+namespace plovik::test {
+namespace {
+
+// What the walk already knows stands in for the copy's own queries: a free
+// space that is known to be short still stops the copy, and a known old size
+// counts as free room.
+TEST_F(FilesTest, KnownFreeSpaceAndOldSizeStandInForTheDrivesAnswers) {
+  MakeSource(1000);
+  Outcome out;
+  out.answer = 1;
+  CopyHints hints;
+  hints.dstFreeBytes = 999;
+  hints.dstOldSize = 0;
+  tk.answers = {ModalIgnore};
+  CopyFileVerified(Src, Dst, 65536, out.error, out.result, out.answer, true, true, 0, 0, hints);
+  EXPECT_EQ(out.error, 112);
+  EXPECT_EQ(out.result, CopyNoSpace);
+  EXPECT_FALSE(fs.Exists(Dst));
+
+  MakeOldDestination();
+  hints.dstOldSize = 1;  // 999 free + 1 byte of the old copy: just enough
+  CopyFileVerified(Src, Dst, 65536, out.error, out.result, out.answer, true, true, 0, 0, hints);
+  EXPECT_EQ(out.result, CopyOk);
+  ExpectCopied();
+}
+
+}  // namespace
+}  // namespace plovik::test

@@ -107,7 +107,31 @@ struct CopyRequest {
   bool verify;
   uint32_t dstSectorSize;
   uint32_t srcSectorSize;
+  CopyHints hints;
 };
+
+// Creates (or empties) the partial copy. A read-only or hidden leftover of
+// an interrupted run refuses that; its attributes are then cleared and the
+// creation is tried once more.
+FileHandle CreatePartialCopy(const std::string& partial, uint32_t flags, uint32_t& code) {
+  const uint32_t access = AccessRead | AccessWrite;
+  const uint32_t share = ShareRead | ShareWrite;
+  FileHandle file =
+      Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags, code);
+  if (!file && code == ErrorAccessDenied && Sys().SetAttributes(partial, 0) == 0)
+    file = Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags, code);
+  return file;
+}
+
+// Renames the finished partial copy over the destination. The destination's
+// attributes are cleared first when a read-only, hidden or system file
+// refuses to be replaced.
+uint32_t PutPartialInPlace(const std::string& partial, const std::string& dst) {
+  uint32_t code = Sys().ReplaceFile(partial, dst);
+  if (code == ErrorAccessDenied && Sys().SetAttributes(dst, 0) == 0)
+    code = Sys().ReplaceFile(partial, dst);
+  return code;
+}
 
 // What one copy holds while it runs; released by the clean-up.
 struct CopyHoldings {
@@ -169,15 +193,13 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // A read-only, hidden or system destination can then be replaced; a
   // partial copy left by an interrupted run can be overwritten.
   Sys().SetAttributes(rq.dst, 0);
-  Sys().SetAttributes(rq.partial, 0);
 
   for (;;) {
     result = CopyOk;
     error = 0;
     answer = ModalOk;
-    hold.partial = Sys().OpenFile(rq.partial, AccessRead | AccessWrite, ShareRead | ShareWrite,
-                                  FileDisposition::CreateAlways,
-                                  FlagWriteThrough | FlagNoBuffering | FlagSequentialScan, code);
+    hold.partial = CreatePartialCopy(
+        rq.partial, FlagWriteThrough | FlagNoBuffering | FlagSequentialScan, code);
     if (hold.partial) break;
     setError(OpenFailure(code));
     result = CopyWindowsError;
@@ -191,9 +213,13 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // The old destination stays until the new copy replaces it, so its space
   // counts as free.
   uint64_t oldSize = 0;
-  if (!ExistingFileSize(rq.dst, oldSize)) oldSize = 0;
+  if (rq.hints.dstOldSize >= 0)
+    oldSize = static_cast<uint64_t>(rq.hints.dstOldSize);
+  else if (!ExistingFileSize(rq.dst, oldSize))
+    oldSize = 0;
   const int64_t oldBytes = static_cast<int64_t>(oldSize);
-  const int64_t freeBytes = DriveFreeSpace(dstLetter);
+  const int64_t freeBytes =
+      rq.hints.dstFreeBytes >= 0 ? rq.hints.dstFreeBytes : DriveFreeSpace(dstLetter);
   if (freeBytes == 0 && oldBytes == 0) {
     setError(ErrorHandleDiskFull);
     if (rq.dialogs) {
@@ -296,28 +322,35 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     }
     if (readCount != bufferSize) break;  // a short block is the last one
   }
-  hold.partial.reset();
-
+  // The copy gets the source's date through the last handle that changes
+  // it, after its last change, so that closing it keeps that date. An
+  // undated copy would look newer than its source: a date that cannot be
+  // read or set fails the copy.
+  const int32_t sourceDate = hold.source->PackedDate();
+  hold.source.reset();
+  if (sourceDate == MissingFileDate) {
+    setError(ErrorReadFault);  // a read failure of the source
+    return;
+  }
   // Cut the sector padding of the last block away, back to the bytes read.
   if (totalWritten != totalRead) {
-    FileHandle trim = Sys().OpenFile(rq.partial, AccessRead | AccessWrite, ShareRead | ShareWrite,
-                                     FileDisposition::OpenExisting,
-                                     FlagWriteThrough | FlagSequentialScan, code);
-    if (!trim) {
+    hold.partial.reset();
+    hold.partial = Sys().OpenFile(rq.partial, AccessRead | AccessWrite, ShareRead | ShareWrite,
+                                  FileDisposition::OpenExisting,
+                                  FlagWriteThrough | FlagSequentialScan, code);
+    if (!hold.partial) {
       setError(OpenFailure(code));
       return;
     }
-    code = trim->Seek(totalRead);
-    if (code == 0) code = trim->SetEnd();
+    code = hold.partial->Seek(totalRead);
+    if (code == 0) code = hold.partial->SetEnd();
     if (code != 0) {
       setError(code);
       return;
     }
   }
-
-  // An undated copy would look newer than its source: a date that cannot
-  // be set fails the copy.
-  code = CopyFileDateCode(rq.src, rq.partial);
+  code = hold.partial->SetPackedDate(sourceDate);
+  hold.partial.reset();
   if (code != 0) {
     setError(code);
     return;
@@ -325,7 +358,7 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   uint32_t attributes = 0;
   if (Sys().GetAttributes(rq.src, attributes) == 0) Sys().SetAttributes(rq.partial, attributes);
 
-  code = Sys().ReplaceFile(rq.partial, rq.dst);
+  code = PutPartialInPlace(rq.partial, rq.dst);
   if (code != 0) {
     setError(code);
     return;
@@ -396,8 +429,11 @@ std::string PartialCopyPath(const std::string& dst) {
 
 uint32_t CopyFilePlain(const std::string& src, const std::string& dst) {
   const std::string partial = PartialCopyPath(dst);
-  Sys().SetAttributes(partial, 0);  // a leftover of an interrupted run
   uint32_t code = Sys().SystemCopy(src, partial, false);
+  // A read-only or hidden leftover of an interrupted run refuses to be
+  // replaced.
+  if (code == ErrorAccessDenied && Sys().SetAttributes(partial, 0) == 0)
+    code = Sys().SystemCopy(src, partial, false);
 
   // As with the verified copy, the old destination's space counts as free:
   // when the copy did not fit beside it but fits without it, the old
@@ -419,21 +455,20 @@ uint32_t CopyFilePlain(const std::string& src, const std::string& dst) {
     }
   }
 
-  if (code == 0) {
-    Sys().SetAttributes(dst, 0);
-    code = Sys().ReplaceFile(partial, dst);
-  }
+  if (code == 0) code = PutPartialInPlace(partial, dst);
   if (code != 0) RemovePartialCopy(partial);
   return code;
 }
 
 void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,
                       int32_t& error, int32_t& result, int16_t& answer, bool dialogs,
-                      bool verify, uint32_t dstSectorSize, uint32_t srcSectorSize) {
+                      bool verify, uint32_t dstSectorSize, uint32_t srcSectorSize,
+                      const CopyHints& hints) {
   result = CopyOk;
   error = 0;
   const CopyRequest request{src,     dst,    PartialCopyPath(dst), bufferSize,
-                            dialogs, verify, dstSectorSize,        srcSectorSize};
+                            dialogs, verify, dstSectorSize,        srcSectorSize,
+                            hints};
   CopyHoldings hold;
   RunCopy(request, hold, error, result, answer);
 

@@ -38,8 +38,20 @@ std::string PartialCopyPath(const std::string& dst);
 // Windows error code, 0 on success.
 uint32_t CopyFilePlain(const std::string& src, const std::string& dst);
 
+// What the caller already knows of the destination, so that the copy need
+// not ask the drive again for every file. A value below 0 means unknown:
+// the copy then asks for itself.
+struct CopyHints {
+  // Free bytes of the destination drive; given only when known to be enough
+  // for the file.
+  int64_t dstFreeBytes = -1;
+  // Size of the existing destination file, 0 when there is none.
+  int64_t dstOldSize = -1;
+};
+
 void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,
                       int32_t& error, int32_t& result, int16_t& answer, bool dialogs,
-                      bool verify, uint32_t dstSectorSize, uint32_t srcSectorSize);
+                      bool verify, uint32_t dstSectorSize, uint32_t srcSectorSize,
+                      const CopyHints& hints = {});
 
 }  // namespace plovik
