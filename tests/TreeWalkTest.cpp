@@ -674,3 +674,29 @@ TEST_F(TreeWalkTest, GermanCopyHeading) {
 
 }  // namespace
 }  // namespace plovik::test
+
+namespace plovik::test {
+namespace {
+
+// The destination's files are listed once per directory, but a file that
+// turns newer in the destination while the walk is in that directory (another
+// program writing into the backup) is looked up again and never overwritten.
+TEST_F(TreeWalkTest, DestinationNewerThanTheListingShowedIsNotOverwritten) {
+  fs.MakeFile("C:\\src\\a.txt", "new a", Noon);
+  fs.MakeFile("C:\\src\\b.txt", "new b", Noon);
+  fs.MakeFile("D:\\dst\\a.txt", "old a", Earlier);
+  fs.MakeFile("D:\\dst\\b.txt", "old b", Earlier);
+  const int32_t later = Packed(2021, 1, 1, 0, 0, 0);
+  tk.actions.push_back([&] {
+    if (RunCounters.FilesFound < 1) return false;
+    fs.MakeFile("D:\\dst\\b.txt", "newer b", later);
+    return true;
+  });
+  Walk();
+  EXPECT_EQ(fs.Content("D:\\dst\\a.txt"), "new a");
+  EXPECT_EQ(fs.Content("D:\\dst\\b.txt"), "newer b");
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+}
+
+}  // namespace
+}  // namespace plovik::test

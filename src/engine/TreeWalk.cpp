@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "engine/FileSpecs.h"
@@ -39,6 +40,24 @@ struct FreeSpaceEstimate {
 };
 FreeSpaceEstimate freeSpace;
 int walkDepth = 0;
+
+// Sector sizes of the drives the walk copies between, asked once per walk
+// (the copy needs them for every file). 0 stands for "not asked yet"; a
+// drive that does not tell gets 0 passed on, and the copy asks it itself.
+struct SectorSizes {
+  uint32_t bytes[26] = {};
+  bool asked[26] = {};
+  uint32_t Of(char letter) {
+    if (letter < 'A' || letter > 'Z') return 0;
+    const int i = letter - 'A';
+    if (!asked[i]) {
+      bytes[i] = DriveSectorSize(letter);
+      asked[i] = true;
+    }
+    return bytes[i];
+  }
+};
+SectorSizes sectorSizes;
 
 // WalkTree's work for one directory; the subdirectories go back through
 // WalkTree.
@@ -211,9 +230,14 @@ void CopyOneFile(const std::string& srcDir, const std::string& dstDir, const Dir
   int32_t result = CopyOk;
   int32_t error = 0;
   bool spaceMissing = false;
+  CopyHints hints;
+  hints.dstOldSize = static_cast<int64_t>(dstSize);
   if (!network) {
     const int64_t needed = static_cast<int64_t>(file.size) - static_cast<int64_t>(dstSize);
     const int64_t freeBytes = FreeSpaceFor(drive, needed);
+    // Free space that the walk has just seen to be enough spares the copy
+    // its own question; otherwise the copy asks the drive.
+    if (freeBytes >= 0 && freeBytes >= needed && freeBytes > 0) hints.dstFreeBytes = freeBytes;
     if (needed > freeBytes) {
       AskUser(heading + "\r" + CopyResultText(CopyNoSpace, drive, 0), ButtonAbort | ButtonIgnore);
       result = CopyNoSpace;
@@ -229,7 +253,10 @@ void CopyOneFile(const std::string& srcDir, const std::string& dstDir, const Dir
         result = CopyOk;
       } else if (RunOptions.VerifyFlag && !network) {
         CopyFileVerified(srcPath, dstPath, CopyBufferSize, error, result,
-                         RunState.RunDialogAnswer, true, RunOptions.VerifyFlag, 0, 0);
+                         RunState.RunDialogAnswer, true, RunOptions.VerifyFlag,
+                         sectorSizes.Of(drive), sectorSizes.Of(DriveLetterOf(srcDir)), hints);
+        // A retry asks the drive afresh.
+        hints.dstFreeBytes = -1;
       } else {
         const uint32_t code = CopyFilePlain(srcPath, dstPath);
         error = static_cast<int32_t>(code);
@@ -278,6 +305,37 @@ std::string HexAttributes(uint32_t attributes) {
   std::snprintf(buffer, sizeof buffer, "%02X", attributes);
   return buffer;
 }
+
+// The files of a destination directory, listed once when its source files
+// are processed, so that a re-run with nothing to do needs no search per
+// file. The listing only ever spares work: a file that it shows missing or
+// older is looked up again right before the copy decision, so nothing is
+// overwritten on the strength of a stale listing.
+class DestinationListing {
+ public:
+  explicit DestinationListing(const std::string& dstDir) : dstDir_(dstDir) {}
+  bool Find(const std::string& name, DirEntry& found) {
+    if (!listed_) List();
+    auto it = files_.find(UpperCase(name));
+    if (it == files_.end()) return false;
+    found = it->second;
+    return true;
+  }
+
+ private:
+  void List() {
+    listed_ = true;
+    std::unique_ptr<DirSearch> search = Sys().StartSearch(dstDir_ + "*");
+    DirEntry entry;
+    while (search && search->Next(entry)) {
+      if ((entry.attributes & (AttrDirectory | AttrVolumeId)) == 0)
+        files_.emplace(UpperCase(entry.name), entry);
+    }
+  }
+  const std::string& dstDir_;
+  bool listed_ = false;
+  std::unordered_map<std::string, DirEntry> files_;
+};
 
 // Looks the file up in the destination directory by its exact name (the
 // search would also match a short 8.3 alias of another file).
@@ -431,6 +489,7 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
       if (written) CopyDirDate(src, dst);
     }
   } redate{srcDir, dstDir};
+  DestinationListing listing(dstDir);
 
   do {
     Tk().ProcessMessages();
@@ -451,7 +510,12 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
 
     const std::string dstPath = dstDir + file.name;
     DirEntry existing;
-    const bool dstExists = !dstEmpty && FindDestinationFile(dstDir, file.name, existing);
+    bool dstExists = false;
+    if (!dstEmpty) {
+      dstExists = listing.Find(file.name, existing);
+      if (!dstExists || FileNeedsCopy(file, true, existing.packedDate, existing.size))
+        dstExists = FindDestinationFile(dstDir, file.name, existing);
+    }
     const int32_t dstDate = dstExists ? existing.packedDate : MissingFileDate;
     const uint64_t dstSize = dstExists ? existing.size : 0;
     const uint32_t dstAttributes = dstExists ? existing.attributes : file.attributes;
@@ -471,7 +535,10 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
 
 void WalkTree(std::string srcDir, std::string dstDir) {
   if (RunEnded()) return;
-  if (walkDepth == 0) freeSpace = FreeSpaceEstimate{};
+  if (walkDepth == 0) {
+    freeSpace = FreeSpaceEstimate{};
+    sectorSizes = SectorSizes{};
+  }
   ++walkDepth;
   WalkDirectory(std::move(srcDir), std::move(dstDir));
   --walkDepth;
