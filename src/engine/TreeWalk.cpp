@@ -373,7 +373,6 @@ void UpdateFileAttributes(const std::string& dstPath, uint32_t sourceAttributes,
 // Gives an existing destination directory the source directory's date and
 // attributes.
 void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool created) {
-  if (!RunOptions.NoUpdateFlag) CopyDirDate(srcDir, dstDir);
   if (srcDir.size() <= 3 || dstDir.size() <= 3) return;
 
   const std::string srcPath = WithoutTrailingBackslash(srcDir);
@@ -473,22 +472,24 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   bool created = false;
   if (!EnsureDestinationDirectory(dstDir, created)) return;
   const bool dstExists = DirectoryExists(dstDir);
+
+  // The destination directory gets the source's date when the work in it is
+  // done, on every way out: writing files into a directory changes its date
+  // on most file systems, so a date given before the files would not last.
+  struct DateOnExit {
+    const std::string& src;
+    const std::string& dst;
+    bool wanted;
+    ~DateOnExit() {
+      if (wanted) CopyDirDate(src, dst);
+    }
+  } dateOnExit{srcDir, dstDir, dstExists && !RunOptions.NoUpdateFlag};
+
   if (dstExists) UpdateDirectory(srcDir, dstDir, created);
   if (!found) return;
   // A directory made just now, or one that is missing (in a dry run), holds
   // no file: its lookups can be spared.
   const bool dstEmpty = created || !dstExists;
-
-  // Writing files into a directory changes its date on most file systems,
-  // so the directory gets the source's date again once its files are in.
-  struct RedateAfterCopies {
-    const std::string& src;
-    const std::string& dst;
-    bool written = false;
-    ~RedateAfterCopies() {
-      if (written) CopyDirDate(src, dst);
-    }
-  } redate{srcDir, dstDir};
   DestinationListing listing(dstDir);
 
   do {
@@ -525,7 +526,6 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
           "  DST = " + std::to_string(dstDate));
 
     if (FileNeedsCopy(file, dstExists, dstDate, dstSize)) {
-      redate.written = redate.written || !RunOptions.NoUpdateFlag;
       CopyOneFile(srcDir, dstDir, file, dstSize);
       if (RunState.RunDialogAnswer == ModalAbort) return;
     }

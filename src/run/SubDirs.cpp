@@ -1,6 +1,7 @@
 #include "run/SubDirs.h"
 
 #include <limits>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "run/Drives.h"
@@ -16,21 +17,34 @@ char UpperLetter(char letter) {
 // Creates the levels of rest below built, one per backslash-terminated name.
 // A last name without a backslash is taken as a level too, so that a path
 // handed in without its final backslash is not reported as made while its
-// last level is missing.
+// last level is missing. The levels that exist are found from the deepest
+// one up (usually only the parent is asked), and those below are created
+// from the top down.
 void CreateLevels(std::string built, std::string rest, char driveLetter, int32_t& created,
                   int32_t& code) {
   code = SubDirCreated;
+  std::vector<std::string> levels;
   while (!rest.empty()) {
     const size_t slash = rest.find('\\');
     const std::string level = rest.substr(0, slash);
     rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
     built += "\\" + level;
-    if (DirectoryExists(built)) continue;
-    if (driveLetter != 0 && DriveFull(driveLetter)) {
+    levels.push_back(built);
+  }
+  // The deepest level is known to be missing: the caller has just asked.
+  size_t missing = levels.empty() ? 0 : levels.size() - 1;
+  while (missing > 0 && !DirectoryExists(levels[missing - 1])) --missing;
+  for (size_t i = missing; i < levels.size(); ++i) {
+    const std::string& level = levels[i];
+    // The drive is known to be ready: its free space alone is asked.
+    int64_t freeBytes = 0;
+    int64_t totalBytes = 0;
+    if (driveLetter != 0 && Sys().DiskFreeSpace(driveLetter, freeBytes, totalBytes) &&
+        freeBytes == 0) {
       code = SubDirDriveFull;
       return;
     }
-    if (Sys().CreateDir(built) == 0) {
+    if (Sys().CreateDir(level) == 0) {
       if (created < std::numeric_limits<int32_t>::max()) ++created;
     } else {
       // The deeper levels fail as well: their parent is missing.
@@ -65,7 +79,7 @@ void CreateSubDir(const std::string& path, int32_t& created, int32_t& code) {
       code = SubDirNoDrive;
       return;
     }
-    if (!DriveReady(c)) {
+    if (!DirectoryExists(std::string(1, c) + ":\\")) {  // the drive is not ready
       code = SubDirDriveNotReady;
       return;
     }
