@@ -24,6 +24,7 @@
 #include "run/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "ui/Protocol.h"
+#include "win/support/RealFilesEnvironment.h"
 #include "win/support/WinTestFiles.h"
 
 using namespace plovik;
@@ -96,26 +97,8 @@ uint64_t MakeTree(const std::string& root, int files, uint64_t minSize, uint64_t
 
 // One walk with the Win32 platform and a headless protocol memo.
 struct WalkSetup {
-  Win32Platform platform;
-  HeadlessToolkit toolkit;
-  std::unique_ptr<Form> form;
-  std::unique_ptr<Memo> memo;
-
-  WalkSetup() {
-    InstallPlatform(&platform);
-    InstallToolkit(&toolkit);
-    form = toolkit.CreateForm();
-    memo = toolkit.CreateMemo(*form);
-    ProtocolControls controls;
-    controls.MemoProtocol = memo.get();
-    BindProtocol(controls);
-    ProtocolPathChars = 200;
-  }
-  ~WalkSetup() {
-    BindProtocol(ProtocolControls{});
-    InstallToolkit(nullptr);
-    InstallPlatform(nullptr);
-  }
+  RealFilesEnvironment environment{200};
+  HeadlessToolkit& toolkit = environment.toolkit();
 
   // Seconds the walk took; failures (dialogs, failure lines) are counted.
   // A dry run to a missing destination: the walk's own work without copying.
@@ -142,7 +125,7 @@ struct WalkSetup {
     WalkTree(src, dst);
     const double seconds = Now() - start;
     int failures = 0;
-    for (const std::string& line : memo->Lines())
+    for (const std::string& line : environment.Lines())
       if (line.rfind("******", 0) == 0) ++failures;
     if (failures > 0 || !toolkit.dialogs.empty())
       std::printf("  (walk %s -> %s: %d failure lines, %zu dialogs)\n", src.c_str(), dst.c_str(),

@@ -22,6 +22,7 @@
 #include "run/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "ui/Protocol.h"
+#include "win/support/RealFilesEnvironment.h"
 #include "win/support/WinTestFiles.h"
 
 namespace plovik {
@@ -39,18 +40,9 @@ std::string Env(const char* name) {
 
 // Win32 platform, headless toolkit and a headless memo bound as the
 // protocol, for the duration of one walk environment.
-class WalkEnvironment {
+class WalkEnvironment : public RealFilesEnvironment {
  public:
-  WalkEnvironment() : saved_(BoundProtocol()) {
-    InstallPlatform(&platform_);
-    InstallToolkit(&toolkit_);
-    form_ = toolkit_.CreateForm();
-    memo_ = toolkit_.CreateMemo(*form_);
-    ProtocolControls controls;
-    controls.MemoProtocol = memo_.get();
-    BindProtocol(controls);
-    ProtocolClear();
-    ProtocolPathChars = 2000;
+  WalkEnvironment() : RealFilesEnvironment(2000) {
     RunOptions = TRunOptions{};
     RunOptions.SubDirFlag = true;
     RunOptions.EmptyFlag = true;
@@ -59,12 +51,6 @@ class WalkEnvironment {
     RunOptions.SrcFileSpecList[1] = "*.*";
     RunOptions.SrcFileSpecCount = 1;
   }
-  ~WalkEnvironment() {
-    BindProtocol(saved_);
-    InstallToolkit(nullptr);
-    InstallPlatform(nullptr);
-  }
-
   void Walk(const std::string& src, const std::string& dst) {
     ProtocolClear();
     ResetRunCounters();
@@ -72,15 +58,6 @@ class WalkEnvironment {
     RunState.RunDialogAnswer = 1;
     WalkTree(src, dst);
   }
-  std::vector<std::string> Lines() const { return memo_->Lines(); }
-  HeadlessToolkit& toolkit() { return toolkit_; }
-
- private:
-  ProtocolControls saved_;
-  Win32Platform platform_;
-  HeadlessToolkit toolkit_;
-  std::unique_ptr<Form> form_;
-  std::unique_ptr<Memo> memo_;
 };
 
 struct SourceFile {

@@ -1,0 +1,35 @@
+// The program's logic on the real file system: the Win32 platform installed
+// with the headless toolkit, and a headless memo bound as the protocol.
+// Everything is put back as it was when the environment ends.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/Win32Platform.h"
+#include "toolkit/headless/Headless.h"
+#include "ui/Protocol.h"
+
+namespace plovik::test {
+
+class RealFilesEnvironment {
+ public:
+  // pathChars: the protocol's room for a path (ProtocolPathChars).
+  explicit RealFilesEnvironment(int pathChars);
+  ~RealFilesEnvironment();
+  RealFilesEnvironment(const RealFilesEnvironment&) = delete;
+  RealFilesEnvironment& operator=(const RealFilesEnvironment&) = delete;
+
+  std::vector<std::string> Lines() const { return memo_->Lines(); }
+  HeadlessToolkit& toolkit() { return toolkit_; }
+
+ private:
+  ProtocolControls saved_;
+  Win32Platform platform_;
+  HeadlessToolkit toolkit_;
+  std::unique_ptr<Form> form_;
+  std::unique_ptr<Memo> memo_;
+};
+
+}  // namespace plovik::test
