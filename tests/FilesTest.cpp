@@ -481,27 +481,73 @@ TEST_F(FilesTest, CopyFileDateNeedsBothFilesAndASettableDate) {
   EXPECT_EQ(fs.OpenFiles(), 0);
 }
 
-TEST_F(FilesTest, ThePlainCopyGoesThroughThePartialCopy) {
+TEST_F(FilesTest, ThePlainCopyGoesThroughThePartialCopyWithoutTheSystemCopy) {
+  MakeSource(3 << 20, AttrArchive | AttrReadOnly | AttrHidden);
+  MakeOldDestination(AttrReadOnly);
+  EXPECT_EQ(CopyFilePlain(Src, Dst), 0u);
+  EXPECT_EQ(fs.SystemCopies(), 0);
+  ExpectCopied();
+  EXPECT_FALSE(fs.Exists(Partial));
+  EXPECT_EQ(fs.OpenFiles(), 0);
+
+  // A leftover of an interrupted run, read-only and hidden, is overwritten.
+  MakeOldDestination();
+  fs.MakeFile(Partial, "left over", OldDate, AttrReadOnly | AttrHidden);
+  EXPECT_EQ(CopyFilePlain(Src, Dst), 0u);
+  ExpectCopied();
+  EXPECT_FALSE(fs.Exists(Partial));
+}
+
+// Every failure keeps the old destination whole and leaves no partial copy.
+TEST_F(FilesTest, ThePlainCopyFailsWithoutTouchingTheOldDestination) {
+  struct Case {
+    const char* name;
+    std::function<void()> fault;
+    uint32_t error;
+  };
+  const std::vector<Case> cases = {
+      {"source locked", [&] { fs.LockFile(Src); }, ErrorSharingViolation},
+      {"read fault after two blocks", [&] { fs.FailRead(Src, 2 << 20, 1117); }, 1117},
+      {"write fault", [&] { fs.FailWrite(Partial, 1 << 20, ErrorWriteFault); }, ErrorWriteFault},
+      {"partial cannot be created", [&] { fs.FailOpen(Partial, ErrorAccessDenied); },
+       ErrorAccessDenied},
+      {"date refused", [&] { fs.FailSetDate(Partial, ErrorAccessDenied); }, ErrorAccessDenied},
+      {"destination held open", [&] { fs.LockFile(Dst); }, ErrorSharingViolation},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs.ClearFaults();
+    MakeSource((2 << 20) + 100);
+    MakeOldDestination();
+    c.fault();
+    EXPECT_EQ(CopyFilePlain(Src, Dst), c.error);
+    fs.ClearFaults();
+    ExpectOldDestinationKept();
+    EXPECT_FALSE(fs.Exists(Partial));
+    EXPECT_EQ(fs.OpenFiles(), 0);
+  }
+
+  // A directory in the way: the rename fails, the partial copy goes.
+  fs.RemoveFile(Dst);
+  fs.MakeDir(Dst);
+  EXPECT_NE(CopyFilePlain(Src, Dst), 0u);
+  EXPECT_TRUE(fs.IsDir(Dst));
+  EXPECT_FALSE(fs.Exists(Partial));
+}
+
+TEST_F(FilesTest, ASourceWithNamedStreamsGoesThroughTheSystemCopy) {
   MakeSource(5000, AttrArchive | AttrReadOnly);
+  fs.MarkNamedStreams(Src);
   MakeOldDestination(AttrReadOnly);
   EXPECT_EQ(CopyFilePlain(Src, Dst), 0u);
   EXPECT_EQ(fs.SystemCopies(), 1);
-  ExpectSameContent(fs.Content(Dst), fs.Content(Src));
-  EXPECT_EQ(fs.Date(Dst), fs.Date(Src));
+  ExpectCopied();
   EXPECT_FALSE(fs.Exists(Partial));
 
-  // A failure leaves the old destination and no partial copy.
   MakeOldDestination();
   fs.FailSystemCopy(Src, 1117);
   EXPECT_EQ(CopyFilePlain(Src, Dst), 1117u);
   ExpectOldDestinationKept();
-  EXPECT_FALSE(fs.Exists(Partial));
-
-  // A directory in the way: the rename fails, the partial copy goes.
-  fs.ClearFaults();
-  fs.RemoveFile(Dst);
-  fs.MakeDir(Dst);
-  EXPECT_NE(CopyFilePlain(Src, Dst), 0u);
   EXPECT_FALSE(fs.Exists(Partial));
   EXPECT_EQ(fs.OpenFiles(), 0);
 }

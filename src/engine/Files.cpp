@@ -1,6 +1,7 @@
 // Copying one file block by block through two page-aligned buffers, with
 // the system cache bypassed on both sides and every block read back and
-// compared when asked; the outcome codes of a copy and their texts.
+// compared when asked; the plain copy through the cache; the outcome codes
+// of a copy and their texts.
 //
 // The data never goes straight into the destination: it is written to a
 // partial copy in the destination's directory, which replaces the
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "lib/PackedDate.h"
 #include "lib/WinErrors.h"
@@ -30,6 +32,7 @@ constexpr uint32_t FallbackSectorSize = 2048;
 constexpr const char* PartialCopyName = "~plovik-partial.tmp";
 constexpr const char* PartialCopyNameAlt = "~plovik-partial-2.tmp";
 constexpr uint32_t ShareAll = ShareRead | ShareWrite | ShareDelete;
+constexpr uint32_t PlainCopyBufferSize = 1u << 20;
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -113,8 +116,8 @@ struct CopyRequest {
 // Creates (or empties) the partial copy. A read-only or hidden leftover of
 // an interrupted run refuses that; its attributes are then cleared and the
 // creation is tried once more.
-FileHandle CreatePartialCopy(const std::string& partial, uint32_t flags, uint32_t& code) {
-  const uint32_t access = AccessRead | AccessWrite;
+FileHandle CreatePartialCopy(const std::string& partial, uint32_t access, uint32_t flags,
+                             uint32_t& code) {
   const uint32_t share = ShareRead | ShareWrite;
   FileHandle file =
       Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags, code);
@@ -130,6 +133,60 @@ uint32_t PutPartialInPlace(const std::string& partial, const std::string& dst) {
   uint32_t code = Sys().ReplaceFile(partial, dst);
   if (code == ErrorAccessDenied && Sys().SetAttributes(dst, 0) == 0)
     code = Sys().ReplaceFile(partial, dst);
+  return code;
+}
+
+// Copies the rest of source into copy through a buffer kept from one file
+// to the next.
+uint32_t CopyBytes(File& source, File& copy) {
+  static std::vector<uint8_t> buffer(PlainCopyBufferSize);
+  for (;;) {
+    uint32_t got = 0;
+    uint32_t code = source.Read(buffer.data(), PlainCopyBufferSize, got);
+    if (code != 0) return code;
+    if (got == 0) return 0;
+    uint32_t put = 0;
+    code = copy.Write(buffer.data(), got, put);
+    if (code != 0) return code;
+    if (put != got) return ErrorWriteFault;  // a short write without an error
+  }
+}
+
+// After a copy failed for lack of space: true when the new copy fits once
+// the old destination is gone (whose space counts as free, as with the
+// verified copy).
+bool RoomWithoutOldCopy(uint32_t code, uint64_t sourceSize, const std::string& dst) {
+  if (code != ErrorDiskFull && code != ErrorHandleDiskFull) return false;
+  const char letter = DriveLetterOf(dst);
+  uint64_t oldSize = 0;
+  if (letter < 'A' || letter > 'Z' || !ExistingFileSize(dst, oldSize) || oldSize == 0)
+    return false;
+  const int64_t freeBytes = DriveFreeSpace(letter);
+  return freeBytes >= 0 &&
+         static_cast<int64_t>(sourceSize) <= freeBytes + static_cast<int64_t>(oldSize);
+}
+
+// The system's own copy into the partial copy, renamed over the destination
+// when complete: for files with more than their bytes (named data streams,
+// encryption), which only the system knows how to carry over.
+uint32_t SystemCopyThroughPartial(const std::string& src, const std::string& dst,
+                                  const std::string& partial) {
+  uint32_t code = Sys().SystemCopy(src, partial, false);
+  // A read-only or hidden leftover of an interrupted run refuses to be
+  // replaced.
+  if (code == ErrorAccessDenied && Sys().SetAttributes(partial, 0) == 0)
+    code = Sys().SystemCopy(src, partial, false);
+  if (code == ErrorDiskFull || code == ErrorHandleDiskFull) {
+    RemovePartialCopy(partial);
+    uint64_t sourceSize = 0;
+    if (ExistingFileSize(src, sourceSize) && RoomWithoutOldCopy(code, sourceSize, dst)) {
+      Sys().SetAttributes(dst, 0);
+      Sys().RemoveFile(dst);
+      code = Sys().SystemCopy(src, partial, false);
+    }
+  }
+  if (code == 0) code = PutPartialInPlace(partial, dst);
+  if (code != 0) RemovePartialCopy(partial);
   return code;
 }
 
@@ -199,7 +256,7 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     error = 0;
     answer = ModalOk;
     hold.partial = CreatePartialCopy(
-        rq.partial, FlagWriteThrough | FlagNoBuffering | FlagSequentialScan, code);
+        rq.partial, AccessRead | AccessWrite | AccessDelete, FlagWriteThrough | FlagNoBuffering | FlagSequentialScan, code);
     if (hold.partial) break;
     setError(OpenFailure(code));
     result = CopyWindowsError;
@@ -327,6 +384,8 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // undated copy would look newer than its source: a date that cannot be
   // read or set fails the copy.
   const int32_t sourceDate = hold.source->PackedDate();
+  FileStamp sourceStamp;
+  if (hold.source->Stamp(sourceStamp) != 0) sourceStamp.attributes = 0;
   hold.source.reset();
   if (sourceDate == MissingFileDate) {
     setError(ErrorReadFault);  // a read failure of the source
@@ -335,8 +394,8 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // Cut the sector padding of the last block away, back to the bytes read.
   if (totalWritten != totalRead) {
     hold.partial.reset();
-    hold.partial = Sys().OpenFile(rq.partial, AccessRead | AccessWrite, ShareRead | ShareWrite,
-                                  FileDisposition::OpenExisting,
+    hold.partial = Sys().OpenFile(rq.partial, AccessRead | AccessWrite | AccessDelete,
+                                  ShareRead | ShareWrite, FileDisposition::OpenExisting,
                                   FlagWriteThrough | FlagSequentialScan, code);
     if (!hold.partial) {
       setError(OpenFailure(code));
@@ -350,15 +409,23 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     }
   }
   code = hold.partial->SetPackedDate(sourceDate);
-  hold.partial.reset();
   if (code != 0) {
     setError(code);
     return;
   }
-  uint32_t attributes = 0;
-  if (Sys().GetAttributes(rq.src, attributes) == 0) Sys().SetAttributes(rq.partial, attributes);
+  // The source's attributes, unless a new file has them already (the date
+  // stays as set); a copy that cannot take them is still complete.
+  if (sourceStamp.attributes != 0 && sourceStamp.attributes != AttrArchive) {
+    FileStamp attributesOnly;
+    attributesOnly.attributes = sourceStamp.attributes;
+    hold.partial->SetStamp(attributesOnly);
+  }
 
-  code = PutPartialInPlace(rq.partial, rq.dst);
+  code = hold.partial->RenameTo(rq.dst);
+  // A read-only destination refuses to be replaced.
+  if (code == ErrorAccessDenied && Sys().SetAttributes(rq.dst, 0) == 0)
+    code = hold.partial->RenameTo(rq.dst);
+  hold.partial.reset();
   if (code != 0) {
     setError(code);
     return;
@@ -429,33 +496,48 @@ std::string PartialCopyPath(const std::string& dst) {
 
 uint32_t CopyFilePlain(const std::string& src, const std::string& dst) {
   const std::string partial = PartialCopyPath(dst);
-  uint32_t code = Sys().SystemCopy(src, partial, false);
-  // A read-only or hidden leftover of an interrupted run refuses to be
-  // replaced.
-  if (code == ErrorAccessDenied && Sys().SetAttributes(partial, 0) == 0)
-    code = Sys().SystemCopy(src, partial, false);
-
-  // As with the verified copy, the old destination's space counts as free:
-  // when the copy did not fit beside it but fits without it, the old
-  // destination goes and the copy is made again.
-  if (code == ErrorDiskFull || code == ErrorHandleDiskFull) {
-    RemovePartialCopy(partial);
-    const char letter = DriveLetterOf(dst);
-    uint64_t sourceSize = 0;
-    uint64_t oldSize = 0;
-    if (letter >= 'A' && letter <= 'Z' && ExistingFileSize(src, sourceSize) &&
-        ExistingFileSize(dst, oldSize) && oldSize > 0) {
-      const int64_t freeBytes = DriveFreeSpace(letter);
-      if (freeBytes >= 0 &&
-          static_cast<int64_t>(sourceSize) <= freeBytes + static_cast<int64_t>(oldSize)) {
-        Sys().SetAttributes(dst, 0);
-        Sys().RemoveFile(dst);
-        code = Sys().SystemCopy(src, partial, false);
-      }
-    }
+  uint32_t code = 0;
+  FileHandle source = Sys().OpenFile(src, AccessRead, ShareAll, FileDisposition::OpenExisting,
+                                     FlagSequentialScan, code);
+  if (!source) return OpenFailure(code);
+  // Taken before the data: a source that changes while it is copied leaves
+  // a copy dated before the change, which the next run replaces.
+  FileStamp stamp;
+  code = source->Stamp(stamp);
+  if (code != 0) return code;
+  if (source->HasNamedStreams() || (stamp.attributes & AttrEncrypted) != 0) {
+    source.reset();
+    return SystemCopyThroughPartial(src, dst, partial);
   }
 
-  if (code == 0) code = PutPartialInPlace(partial, dst);
+  FileHandle copy;
+  for (int attempt = 0;; ++attempt) {
+    if (attempt > 0 && (code = source->Seek(0)) != 0) return code;
+    copy = CreatePartialCopy(partial, AccessWrite | AccessDelete, FlagSequentialScan, code);
+    if (!copy) return OpenFailure(code);
+    code = CopyBytes(*source, *copy);
+    if (code == 0) break;
+    copy.reset();
+    RemovePartialCopy(partial);
+    uint64_t sourceSize = 0;
+    if (attempt > 0 || source->Size(sourceSize) != 0 ||
+        !RoomWithoutOldCopy(code, sourceSize, dst))
+      return code;
+    Sys().SetAttributes(dst, 0);
+    Sys().RemoveFile(dst);
+  }
+  source.reset();
+
+  // A new file has the archive attribute already: the common source that
+  // has no other needs its date only, which is quicker to set alone.
+  if (stamp.attributes == AttrArchive) stamp.attributes = 0;
+  code = copy->SetStamp(stamp);
+  if (code == 0) {
+    code = copy->RenameTo(dst);
+    // A read-only destination refuses to be replaced.
+    if (code == ErrorAccessDenied && Sys().SetAttributes(dst, 0) == 0) code = copy->RenameTo(dst);
+  }
+  copy.reset();
   if (code != 0) RemovePartialCopy(partial);
   return code;
 }

@@ -34,8 +34,12 @@ bool CopyFileDate(const std::string& src, const std::string& dst);
 // never leaves a destination that looks newer than its source.
 std::string PartialCopyPath(const std::string& dst);
 
-// The system's plain copy, made through the partial copy. Returns the
-// Windows error code, 0 on success.
+// The copy without verification, made through the partial copy: the bytes
+// go through the system cache, the partial copy takes the source's exact
+// last-write time and attributes and renames itself over the destination
+// when complete. A source with named data streams or encryption is copied
+// by the system's own copy instead. Returns the Windows error code, 0 on
+// success.
 uint32_t CopyFilePlain(const std::string& src, const std::string& dst);
 
 // What the caller already knows of the destination, so that the copy need

@@ -61,6 +61,7 @@ enum FileAttribute : uint32_t {
   AttrTemporary = 0x0100,
   AttrCompressed = 0x0800,
   AttrOffline = 0x1000,
+  AttrEncrypted = 0x4000,
 };
 constexpr uint32_t InvalidAttributes = 0xFFFFFFFFu;
 
@@ -94,7 +95,8 @@ class DirSearch {
   virtual uint32_t Error() const = 0;
 };
 
-enum FileAccessBits : uint32_t { AccessRead = 1, AccessWrite = 2 };
+// AccessDelete is needed to rename an open file (File::RenameTo).
+enum FileAccessBits : uint32_t { AccessRead = 1, AccessWrite = 2, AccessDelete = 4 };
 enum FileShareBits : uint32_t { ShareRead = 1, ShareWrite = 2, ShareDelete = 4 };
 enum class FileDisposition { OpenExisting, CreateAlways };
 enum FileFlagBits : uint32_t {
@@ -103,6 +105,13 @@ enum FileFlagBits : uint32_t {
   FlagWriteThrough = 2,
   FlagSequentialScan = 4,
   FlagBackupSemantics = 8, // needed to open a directory
+};
+
+// A file's last-write time as the system keeps it (exact, not packed; its
+// unit is the platform's own) and its attributes.
+struct FileStamp {
+  uint64_t lastWrite = 0;
+  uint32_t attributes = 0;
 };
 
 // An open file (or directory, with FlagBackupSemantics). Closed when
@@ -121,6 +130,18 @@ class File {
   // PackedFileDate of the last-write time; -1 when it cannot be read.
   virtual int32_t PackedDate() = 0;
   virtual uint32_t SetPackedDate(int32_t packedDate) = 0;
+  // The exact last-write time and the attributes; needs read access.
+  virtual uint32_t Stamp(FileStamp& stamp) = 0;
+  // Gives the file another file's stamp in one step; needs write access.
+  // A time or attributes of 0 stay as they are. Writes after it would date
+  // the file anew.
+  virtual uint32_t SetStamp(const FileStamp& stamp) = 0;
+  // Renames the open file, replacing a file of that name (which a
+  // read-only attribute protects); needs AccessDelete.
+  virtual uint32_t RenameTo(const std::string& path) = 0;
+  // True when the file carries data streams besides its main one; false
+  // also when the file system cannot tell.
+  virtual bool HasNamedStreams() = 0;
 };
 using FileHandle = std::unique_ptr<File>;
 

@@ -269,6 +269,7 @@ struct FakePlatform::State {
   std::map<std::string, std::pair<uint64_t, uint32_t>> failRead, failWrite;
   std::map<std::string, uint64_t> shortWrite;
   std::set<std::string> corruptReadBack;
+  std::set<std::string> namedStreams;
   int failAllocations = 0;
   uint32_t failAllocationError = 0;
 
@@ -370,16 +371,25 @@ bool SharingConflict(const Node& node, uint32_t access, uint32_t share) {
     if ((access & AccessWrite) && !(open->share & ShareWrite)) return true;
     if ((open->access & AccessRead) && !(share & ShareRead)) return true;
     if ((open->access & AccessWrite) && !(share & ShareWrite)) return true;
+    if ((access & AccessDelete) && !(open->share & ShareDelete)) return true;
+    if ((open->access & AccessDelete) && !(share & ShareDelete)) return true;
   }
   return false;
 }
 
-bool OpenWithoutDeleteSharing(const Node& node) {
+// Another open of the node (than the one that asks) keeps it from being
+// deleted or renamed.
+bool OpenWithoutDeleteSharing(const Node& node, const Node::OpenRecord* self = nullptr) {
   for (const auto* open : node.opens) {
-    if (!(open->share & ShareDelete)) return true;
+    if (open != self && !(open->share & ShareDelete)) return true;
   }
   return false;
 }
+
+// Renames a file or directory, replacing a file at the target. self is the
+// open through which a file renames itself, if any.
+uint32_t MoveNode(FakePlatform::State& state, const ParsedPath& from, const ParsedPath& to,
+                  const Node::OpenRecord* self);
 
 class FakeFile : public File {
  public:
@@ -482,6 +492,43 @@ class FakeFile : public File {
     dateSet_ = true;
     return 0;
   }
+
+  // The fake's exact time is its packed date.
+  uint32_t Stamp(FileStamp& stamp) override {
+    if (uint32_t error = state_->RootError(path_)) return error;
+    if (!(record_.access & AccessRead)) return ErrorAccessDenied;
+    stamp.lastWrite = static_cast<uint32_t>(node_->date);
+    stamp.attributes = node_->attributes;
+    return 0;
+  }
+
+  uint32_t SetStamp(const FileStamp& stamp) override {
+    if (uint32_t error = state_->RootError(path_)) return error;
+    if (!(record_.access & AccessWrite)) return ErrorAccessDenied;
+    if (state_->WriteProtected(path_)) return ErrorWriteProtect;
+    if (auto fault = State::FaultOf(state_->failSetDate, key_)) return *fault;
+    if (stamp.lastWrite != 0) {
+      const int32_t date = static_cast<int32_t>(static_cast<uint32_t>(stamp.lastWrite));
+      int y, mo, d, h, mi, s;
+      if (!UnpackDate(date, y, mo, d, h, mi, s)) return ErrorInvalidParameter;
+      node_->date = date;
+      dateSet_ = true;
+    }
+    const uint32_t attributes = stamp.attributes & SettableAttributes;
+    if (stamp.attributes != 0) node_->attributes = attributes != 0 ? attributes : AttrNormal;
+    return 0;
+  }
+
+  uint32_t RenameTo(const std::string& text) override {
+    if (!(record_.access & AccessDelete)) return ErrorAccessDenied;
+    ParsedPath to = ParsePath(text);
+    if (uint32_t error = MoveNode(*state_, path_, to, &record_)) return error;
+    path_ = to;
+    key_ = path_.Key();
+    return 0;
+  }
+
+  bool HasNamedStreams() override { return state_->namedStreams.count(key_) != 0; }
 
  private:
   uint32_t CheckUnbuffered(const void* buffer, uint32_t count) const {
@@ -835,6 +882,9 @@ void FakePlatform::FailAllocations(int count, uint32_t error) {
 void FakePlatform::FailSystemCopy(const std::string& src, uint32_t error) {
   state_->failSystemCopy[FaultKey(src)] = error;
 }
+void FakePlatform::MarkNamedStreams(const std::string& path) {
+  state_->namedStreams.insert(FaultKey(path));
+}
 void FakePlatform::ClearFaults() {
   State& s = *state_;
   s.locked.clear();
@@ -1019,18 +1069,19 @@ uint32_t FakePlatform::RemoveFile(const std::string& text) {
   return 0;
 }
 
-uint32_t FakePlatform::ReplaceFile(const std::string& fromText, const std::string& toText) {
-  ParsedPath from = ParsePath(fromText);
-  ParsedPath to = ParsePath(toText);
+namespace {
+
+uint32_t MoveNode(FakePlatform::State& state, const ParsedPath& from, const ParsedPath& to,
+                  const Node::OpenRecord* self) {
   NodePtr fromParent, fromNode, toParent, toNode;
-  if (uint32_t error = state_->Locate(from, fromParent, fromNode)) return error;
+  if (uint32_t error = state.Locate(from, fromParent, fromNode)) return error;
   if (!fromNode) return ErrorFileNotFound;
   if (!fromParent) return ErrorAccessDenied;
-  if (uint32_t error = state_->Locate(to, toParent, toNode)) return error;
+  if (uint32_t error = state.Locate(to, toParent, toNode)) return error;
   if (!toParent) return ErrorAccessDenied;
   if (from.rootKey != to.rootKey) return ErrorNotSameDevice;
-  if (state_->WriteProtected(from)) return ErrorWriteProtect;
-  if (state_->locked.count(from.Key()) || OpenWithoutDeleteSharing(*fromNode)) {
+  if (state.WriteProtected(from)) return ErrorWriteProtect;
+  if (state.locked.count(from.Key()) || OpenWithoutDeleteSharing(*fromNode, self)) {
     return ErrorSharingViolation;
   }
   const std::string fromKey = from.Key();
@@ -1041,15 +1092,23 @@ uint32_t FakePlatform::ReplaceFile(const std::string& fromText, const std::strin
     if (toNode->dir || fromNode->dir || (toNode->attributes & AttrReadOnly)) {
       return ErrorAccessDenied;
     }
-    if (state_->locked.count(to.Key()) || OpenWithoutDeleteSharing(*toNode)) {
+    if (state.locked.count(to.Key()) || OpenWithoutDeleteSharing(*toNode)) {
       return ErrorSharingViolation;
     }
   }
   if (!ValidName(to.parts.back())) return ErrorInvalidName;
+  // Faults and marks follow the file to its new name.
+  if (fromKey != to.Key() && state.namedStreams.erase(fromKey)) state.namedStreams.insert(to.Key());
   fromParent->children.erase(UpperCase(from.parts.back()));
   fromNode->name = to.parts.back();
   toParent->children[UpperCase(fromNode->name)] = fromNode;
   return 0;
+}
+
+}  // namespace
+
+uint32_t FakePlatform::ReplaceFile(const std::string& fromText, const std::string& toText) {
+  return MoveNode(*state_, ParsePath(fromText), ParsePath(toText), nullptr);
 }
 
 uint32_t FakePlatform::SystemCopy(const std::string& srcText, const std::string& dstText,

@@ -103,6 +103,9 @@ class FakePlatform : public Platform {
   void FailAllocations(int count, uint32_t error);
   // The system copy fails with this error for the source path.
   void FailSystemCopy(const std::string& src, uint32_t error);
+  // The file carries named data streams (which only the system copy takes
+  // along); the mark follows the file when it is renamed.
+  void MarkNamedStreams(const std::string& path);
   // Removes every fault above, file locks included.
   void ClearFaults();
 

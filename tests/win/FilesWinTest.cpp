@@ -1,6 +1,7 @@
-// The verified file copy against real files: unbuffered, write-through I/O
-// with sector padding and trimming, dates, attributes, a source held open by
-// another handle, and an abort between blocks.
+// The file copies against real files. The verified copy: unbuffered,
+// write-through I/O with sector padding and trimming, dates, attributes, a
+// source held open by another handle, and an abort between blocks. The plain
+// copy: exact dates, attributes, destinations that refuse to be replaced.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -126,6 +127,63 @@ TEST_F(FilesWinTest, AbortBetweenBlocksKeepsTheOldDestination) {
   EXPECT_EQ(result, 7);
   EXPECT_EQ(answer, 3);
   EXPECT_EQ(ReadWholeFile(dst_), "old");
+}
+
+// ---- the plain copy ----------------------------------------------------------
+
+TEST_F(FilesWinTest, PlainCopiesArriveByteEqualWithTheExactDateAndAttributes) {
+  const DWORD attributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                           FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+  for (size_t size : {size_t(0), size_t(1000), size_t(3 * 1024 * 1024 + 5)}) {
+    SCOPED_TRACE("size " + std::to_string(size));
+    const std::string content = Pattern(size, static_cast<uint32_t>(size) + 9);
+    ::SetFileAttributesW(LongPath(src_).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteWholeFile(src_, content));
+    ASSERT_TRUE(SetWriteTime(src_, OddWriteTime()));
+    ASSERT_TRUE(::SetFileAttributesW(LongPath(src_).c_str(), attributes));
+    // The old copy is read-only and hidden: it is replaced all the same.
+    ::SetFileAttributesW(LongPath(dst_).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteWholeFile(dst_, "older copy"));
+    ASSERT_TRUE(::SetFileAttributesW(LongPath(dst_).c_str(),
+                                     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+
+    EXPECT_EQ(CopyFilePlain(src_, dst_), 0u);
+    EXPECT_TRUE(ReadWholeFile(dst_) == content);
+    EXPECT_EQ(WriteTime(dst_), WriteTime(src_));  // to the 100 ns
+    EXPECT_EQ(Attributes(dst_), attributes);
+    EXPECT_FALSE(Exists(PartialCopyPath(dst_)));
+  }
+}
+
+TEST_F(FilesWinTest, PlainCopyFailuresKeepTheOldDestination) {
+  ASSERT_TRUE(WriteWholeFile(src_, Pattern(2 * 1024 * 1024, 4)));
+  ASSERT_TRUE(WriteWholeFile(dst_, "old"));
+  // A leftover of an interrupted run, read-only, does not stand in the way.
+  const std::string partial = PartialCopyPath(dst_);
+  ASSERT_TRUE(WriteWholeFile(partial, "left over"));
+  ASSERT_TRUE(::SetFileAttributesW(LongPath(partial).c_str(), FILE_ATTRIBUTE_READONLY));
+
+  // Another program holds the destination open without sharing it.
+  HANDLE held = ::CreateFileW(LongPath(dst_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const uint32_t heldCode = CopyFilePlain(src_, dst_);
+  ::CloseHandle(held);
+  EXPECT_NE(heldCode, 0u);
+  EXPECT_EQ(ReadWholeFile(dst_), "old");
+  EXPECT_FALSE(Exists(partial));
+
+  // A source held without sharing cannot be read at all.
+  HANDLE lock = ::CreateFileW(LongPath(src_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CopyFilePlain(src_, dst_), 32u);
+  ::CloseHandle(lock);
+  EXPECT_EQ(ReadWholeFile(dst_), "old");
+  EXPECT_FALSE(Exists(partial));
+
+  EXPECT_EQ(CopyFilePlain(src_, dst_), 0u);
+  EXPECT_TRUE(SameFileBytes(dst_, src_));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // Files, attributes, directories and page-aligned buffers.
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinDates.h"
 #include "platform/win32/WinHandles.h"
@@ -73,6 +77,60 @@ class Win32File : public File {
     return Result(::SetFileTime(handle_.Get(), nullptr, nullptr, &lastWrite));
   }
 
+  uint32_t Stamp(FileStamp& stamp) override {
+    // The basic information only: GetFileInformationByHandle would also
+    // ask the volume for its serial number, which costs far more.
+    FILE_BASIC_INFO info{};
+    if (!::GetFileInformationByHandleEx(handle_.Get(), FileBasicInfo, &info, sizeof info))
+      return LastError();
+    stamp.lastWrite = static_cast<uint64_t>(info.LastWriteTime.QuadPart);
+    stamp.attributes = info.FileAttributes;
+    return ErrorSuccess;
+  }
+
+  uint32_t SetStamp(const FileStamp& stamp) override {
+    FILE_BASIC_INFO info{};  // times of 0 stay as they are
+    info.LastWriteTime.QuadPart = static_cast<LONGLONG>(stamp.lastWrite);
+    // Attributes the system sets by itself are not given back to it. A
+    // value of 0 leaves the attributes as they are.
+    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                           FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = stamp.attributes & settable;
+    if (stamp.attributes != 0)
+      info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return Result(
+        ::SetFileInformationByHandle(handle_.Get(), FileBasicInfo, &info, sizeof info));
+  }
+
+  uint32_t RenameTo(const std::string& path) override {
+    const std::wstring target = SystemPath(path);
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    // The structure ends in the name; room for it and a terminating zero.
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes + sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(info->FileName, target.c_str(), nameBytes + sizeof(wchar_t));
+    return Result(::SetFileInformationByHandle(handle_.Get(), FileRenameInfo, info,
+                                               static_cast<DWORD>(buffer.size())));
+  }
+
+  bool HasNamedStreams() override {
+    // The stream list starts with the main stream "::$DATA"; any entry after
+    // it, or a first entry of another name, is a named stream. A file
+    // system (or system) that cannot list streams has none to lose.
+    alignas(8) unsigned char buffer[4096];
+    if (!::GetFileInformationByHandleEx(handle_.Get(), FileStreamInfo, buffer, sizeof buffer))
+      return ::GetLastError() == ERROR_MORE_DATA;
+    const auto* info = reinterpret_cast<const FILE_STREAM_INFO*>(buffer);
+    if (info->NextEntryOffset != 0) return true;
+    const std::wstring name(info->StreamName, info->StreamNameLength / sizeof(wchar_t));
+    return info->StreamNameLength != 0 && name != L"::$DATA";
+  }
+
  private:
   UniqueFileHandle handle_;
 };
@@ -122,6 +180,7 @@ FileHandle Win32Platform::OpenFile(const std::string& path, uint32_t access, uin
   DWORD desired = 0;
   if (access & AccessRead) desired |= GENERIC_READ;
   if (access & AccessWrite) desired |= GENERIC_WRITE;
+  if (access & AccessDelete) desired |= DELETE;
   DWORD shareMode = 0;
   if (share & ShareRead) shareMode |= FILE_SHARE_READ;
   if (share & ShareWrite) shareMode |= FILE_SHARE_WRITE;
