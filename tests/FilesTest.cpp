@@ -86,7 +86,7 @@ class FilesTest : public ProgramTest {
 // ---------------------------------------------------------------------------
 // The outcome of every cause, with the dialog the copy shows for it.
 
-enum class DstState { Copied, OldKeptAttributesCleared, OldUntouched };
+enum class DstState { Copied, OldKeptIfAny, OldUntouched };
 
 struct OutcomeCase {
   const char* name;
@@ -118,7 +118,7 @@ TEST_F(FilesTest, EveryCauseGivesItsErrorResultDialogAndDestination) {
        DstState::OldUntouched, nullptr},
       {"partial copy cannot be created",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailOpen(Partial, 5); }, 5, 99,
-       DstState::OldKeptAttributesCleared, [](FakePlatform& f) { return f.ErrorText(5); },
+       DstState::OldKeptIfAny, [](FakePlatform& f) { return f.ErrorText(5); },
        ButtonAbort | ButtonRetry | ButtonIgnore},
       {"no free byte",
        [](FakePlatform& f, HeadlessToolkit&) {
@@ -126,45 +126,45 @@ TEST_F(FilesTest, EveryCauseGivesItsErrorResultDialogAndDestination) {
          f.RemoveFile(Dst);
          f.Drive('D').freeBytes = 0;
        },
-       39, 5, DstState::OldKeptAttributesCleared,
+       39, 5, DstState::OldKeptIfAny,
        [](FakePlatform&) { return std::string("Destination drive  D:  is full."); }, ButtonAbort},
       {"not enough space",
        [](FakePlatform& f, HeadlessToolkit&) { f.Drive('D').freeBytes = 1000; }, 112, 4,
-       DstState::OldKeptAttributesCleared,
+       DstState::OldKeptIfAny,
        [](FakePlatform&) {
          return std::string("Not enough free space on drive  D:  for file  \rdata.bin");
        },
        ButtonAbort | ButtonIgnore},
       {"allocation fails",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailAllocations(1, 8); }, 84, 1,
-       DstState::OldKeptAttributesCleared,
+       DstState::OldKeptIfAny,
        [](FakePlatform& f) {
          return "Copy buffer memory allocation error.\rWinErrorCode=8\r" + f.ErrorText(8);
        },
        ButtonAbort},
       {"read-back differs", [](FakePlatform& f, HeadlessToolkit&) { f.CorruptReadBack(Partial); },
-       29, 3, DstState::OldKeptAttributesCleared, nullptr},
+       29, 3, DstState::OldKeptIfAny, nullptr},
       {"write fault", [](FakePlatform& f, HeadlessToolkit&) { f.FailWrite(Partial, 0, 29); }, 29,
-       3, DstState::OldKeptAttributesCleared, nullptr},
+       3, DstState::OldKeptIfAny, nullptr},
       {"write: disk full",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailWrite(Partial, 65536, 112); }, 112, 4,
-       DstState::OldKeptAttributesCleared, nullptr},
+       DstState::OldKeptIfAny, nullptr},
       {"write: access denied",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailWrite(Partial, 0, 5); }, 5, 6,
-       DstState::OldKeptAttributesCleared, nullptr},
+       DstState::OldKeptIfAny, nullptr},
       {"write: write protected",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailWrite(Partial, 0, 19); }, 19, 6,
-       DstState::OldKeptAttributesCleared, nullptr},
+       DstState::OldKeptIfAny, nullptr},
       {"write: other error",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailWrite(Partial, 0, 1117); }, 1117, 99,
-       DstState::OldKeptAttributesCleared, nullptr},
+       DstState::OldKeptIfAny, nullptr},
       {"short write", [](FakePlatform& f, HeadlessToolkit&) { f.ShortWrite(Partial, 65536); }, 29,
-       3, DstState::OldKeptAttributesCleared, nullptr},
+       3, DstState::OldKeptIfAny, nullptr},
       {"read fault", [](FakePlatform& f, HeadlessToolkit&) { f.FailRead(Src, 65536, 30); }, 30, 2,
-       DstState::OldKeptAttributesCleared, nullptr},
+       DstState::OldKeptIfAny, nullptr},
       {"read: other error",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailRead(Src, 0, 23); }, 23, 99,
-       DstState::OldKeptAttributesCleared, nullptr},
+       DstState::OldKeptIfAny, nullptr},
       {"user abort",
        [](FakePlatform&, HeadlessToolkit& t) {
          t.actions.push_back([&t] {
@@ -173,10 +173,10 @@ TEST_F(FilesTest, EveryCauseGivesItsErrorResultDialogAndDestination) {
            return true;
          });
        },
-       240, 7, DstState::OldKeptAttributesCleared, nullptr},
+       240, 7, DstState::OldKeptIfAny, nullptr},
       {"date cannot be set",
        [](FakePlatform& f, HeadlessToolkit&) { f.FailSetDate(Partial, 5); }, 5, 6,
-       DstState::OldKeptAttributesCleared, nullptr},
+       DstState::OldKeptIfAny, nullptr},
   };
 
   for (const OutcomeCase& c : cases) {
@@ -219,10 +219,12 @@ TEST_F(FilesTest, EveryCauseGivesItsErrorResultDialogAndDestination) {
         ExpectOldDestinationKept();
         EXPECT_EQ(fs.Attributes(Dst), AttrReadOnly | AttrHidden);
         break;
-      case DstState::OldKeptAttributesCleared:
+      case DstState::OldKeptIfAny:
+        // A failed copy never touches the old destination, not even its
+        // attributes.
         if (fs.Exists(Dst)) {
           ExpectOldDestinationKept();
-          EXPECT_EQ(fs.Attributes(Dst) & (AttrReadOnly | AttrHidden), 0u);
+          EXPECT_EQ(fs.Attributes(Dst), AttrReadOnly | AttrHidden);
         } else {
           EXPECT_EQ(c.result, 5) << "only the empty-drive case starts without a destination";
         }
@@ -265,7 +267,7 @@ TEST_F(FilesTest, RetryOpensThePartialCopyAgainUntilAnotherAnswer) {
   EXPECT_EQ(out.result, 99);
   EXPECT_EQ(out.error, 32);
   ExpectOldDestinationKept();
-  EXPECT_EQ(fs.Attributes(Dst), AttrNormal);
+  EXPECT_EQ(fs.Attributes(Dst), AttrReadOnly);
 }
 
 // ---------------------------------------------------------------------------

@@ -149,6 +149,7 @@ uint32_t CopyBytes(File& source, File& copy) {
     code = copy.Write(buffer.data(), got, put);
     if (code != 0) return code;
     if (put != got) return ErrorWriteFault;  // a short write without an error
+    if (got < PlainCopyBufferSize) return 0;  // a short block is the last one
   }
 }
 
@@ -247,10 +248,8 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     return;
   }
 
-  // A read-only, hidden or system destination can then be replaced; a
-  // partial copy left by an interrupted run can be overwritten.
-  Sys().SetAttributes(rq.dst, 0);
-
+  // The old destination keeps its attributes until the new copy replaces
+  // it; a read-only one has them cleared only when it refuses that.
   for (;;) {
     result = CopyOk;
     error = 0;
