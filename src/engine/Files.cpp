@@ -390,8 +390,14 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     setError(ErrorReadFault);  // a read failure of the source
     return;
   }
-  // Cut the sector padding of the last block away, back to the bytes read.
-  if (totalWritten != totalRead) {
+  // Cut the sector padding of the last block away, back to the bytes read:
+  // through the handle that wrote it where the system allows an end inside
+  // a sector on an unbuffered handle, otherwise through a second, buffered
+  // handle.
+  bool trimmed = totalWritten == totalRead;
+  if (!trimmed && hold.partial->Seek(totalRead) == 0 && hold.partial->SetEnd() == 0)
+    trimmed = true;
+  if (!trimmed) {
     hold.partial.reset();
     hold.partial = Sys().OpenFile(rq.partial, AccessRead | AccessWrite | AccessDelete,
                                   ShareRead | ShareWrite, FileDisposition::OpenExisting,

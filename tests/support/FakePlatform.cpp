@@ -468,6 +468,12 @@ class FakeFile : public File {
   uint32_t SetEnd() override {
     if (uint32_t error = state_->RootError(path_)) return error;
     if (node_->dir || !(record_.access & AccessWrite)) return ErrorAccessDenied;
+    // Taken as the strictest system would: an unbuffered handle cannot end
+    // the file inside a sector.
+    if (flags_ & FlagNoBuffering) {
+      const uint32_t sector = state_->SectorSizeOf(path_.drive);
+      if (sector != 0 && position_ % sector != 0) return ErrorInvalidParameter;
+    }
     if (state_->WriteProtected(path_)) return ErrorWriteProtect;
     if (uint32_t error = Grow(position_)) return error;
     node_->content.resize(position_);
