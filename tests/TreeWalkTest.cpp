@@ -423,6 +423,29 @@ INSTANTIATE_TEST_SUITE_P(
                       AnswerCase{{ModalRetry, ModalRetry, ModalIgnore}, 3, true},
                       AnswerCase{{ModalRetry, ModalAbort}, 2, false}));
 
+TEST_F(TreeWalkTest, NamedStreamsAreLookedForOnlyWhereTheSourceDriveCanHoldThem) {
+  fs.MakeFile("C:\\src\\a.txt", "a", Noon);
+  fs.MakeFile("C:\\src\\sub\\b.txt", "b", Noon);
+  fs.MakeFile("C:\\src\\e.txt", "e", Noon, AttrArchive | AttrEncrypted);
+  fs.Drive('C').namedStreams = false;
+  Walk();
+  EXPECT_EQ(fs.NamedStreamQueries(), 0);
+  EXPECT_EQ(fs.SystemCopies(), 1);  // encryption needs the system copy on any drive
+  EXPECT_EQ(fs.Content("D:\\dst\\sub\\b.txt"), "b");
+  EXPECT_EQ(RunCounters.FilesCopied, 3);
+
+  // The next walk asks the drive afresh.
+  fs.Drive('C').namedStreams = true;
+  fs.MarkNamedStreams("C:\\src\\a.txt");
+  fs.MakeFile("C:\\src\\a.txt", "a2", Noon + 4);
+  fs.MakeFile("C:\\src\\sub\\b.txt", "b2", Noon + 4);
+  Walk();
+  EXPECT_EQ(fs.NamedStreamQueries(), 2);
+  EXPECT_EQ(fs.SystemCopies(), 2);
+  EXPECT_EQ(fs.Content("D:\\dst\\a.txt"), "a2");
+  EXPECT_EQ(fs.Content("D:\\dst\\sub\\b.txt"), "b2");
+}
+
 TEST_F(TreeWalkTest, AbortedSystemCopyEndsItsAttemptsLikeIgnore) {
   fs.MakeFile("C:\\src\\a.txt", "a", Noon);
   fs.MakeFile("C:\\src\\b.txt", "b", Noon);

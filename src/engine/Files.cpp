@@ -499,7 +499,7 @@ std::string PartialCopyPath(const std::string& dst) {
          (EqualNoCase(name, PartialCopyName) ? PartialCopyNameAlt : PartialCopyName);
 }
 
-uint32_t CopyFilePlain(const std::string& src, const std::string& dst) {
+uint32_t CopyFilePlain(const std::string& src, const std::string& dst, bool streamsPossible) {
   const std::string partial = PartialCopyPath(dst);
   uint32_t code = 0;
   FileHandle source = Sys().OpenFile(src, AccessRead, ShareAll, FileDisposition::OpenExisting,
@@ -510,7 +510,7 @@ uint32_t CopyFilePlain(const std::string& src, const std::string& dst) {
   FileStamp stamp;
   code = source->Stamp(stamp);
   if (code != 0) return code;
-  if (source->HasNamedStreams() || (stamp.attributes & AttrEncrypted) != 0) {
+  if ((stamp.attributes & AttrEncrypted) != 0 || (streamsPossible && source->HasNamedStreams())) {
     source.reset();
     return SystemCopyThroughPartial(src, dst, partial);
   }

@@ -39,8 +39,10 @@ std::string PartialCopyPath(const std::string& dst);
 // last-write time and attributes and renames itself over the destination
 // when complete. A source with named data streams or encryption is copied
 // by the system's own copy instead. Returns the Windows error code, 0 on
-// success.
-uint32_t CopyFilePlain(const std::string& src, const std::string& dst);
+// success. A caller that knows the source's drive cannot hold named streams
+// passes streamsPossible = false and spares the question for each file.
+uint32_t CopyFilePlain(const std::string& src, const std::string& dst,
+                       bool streamsPossible = true);
 
 // What the caller already knows of the destination, so that the copy need
 // not ask the drive again for every file. A value below 0 means unknown:

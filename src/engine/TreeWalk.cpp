@@ -41,23 +41,28 @@ struct FreeSpaceEstimate {
 FreeSpaceEstimate freeSpace;
 int walkDepth = 0;
 
-// Sector sizes of the drives the walk copies between, asked once per walk
-// (the copy needs them for every file). 0 stands for "not asked yet"; a
-// drive that does not tell gets 0 passed on, and the copy asks it itself.
-struct SectorSizes {
-  uint32_t bytes[26] = {};
+// What the copy needs to know of the drives the walk copies between, asked
+// once per walk instead of for every file: the sector size (0 when the
+// drive does not tell; the copy then asks it itself) and whether files there
+// can carry named streams. A path without a drive letter is never cached.
+struct DriveFacts {
+  uint32_t sectorBytes[26] = {};
+  bool streams[26] = {};
   bool asked[26] = {};
-  uint32_t Of(char letter) {
-    if (letter < 'A' || letter > 'Z') return 0;
+  bool Ask(char letter) {
+    if (letter < 'A' || letter > 'Z') return false;
     const int i = letter - 'A';
     if (!asked[i]) {
-      bytes[i] = DriveSectorSize(letter);
+      sectorBytes[i] = DriveSectorSize(letter);
+      streams[i] = Sys().NamedStreamsPossible(letter);
       asked[i] = true;
     }
-    return bytes[i];
+    return true;
   }
+  uint32_t SectorSize(char letter) { return Ask(letter) ? sectorBytes[letter - 'A'] : 0; }
+  bool NamedStreams(char letter) { return Ask(letter) ? streams[letter - 'A'] : true; }
 };
-SectorSizes sectorSizes;
+DriveFacts driveFacts;
 
 // WalkTree's work for one directory; the subdirectories go back through
 // WalkTree.
@@ -254,11 +259,13 @@ void CopyOneFile(const std::string& srcDir, const std::string& dstDir, const Dir
       } else if (RunOptions.VerifyFlag && !network) {
         CopyFileVerified(srcPath, dstPath, CopyBufferSize, error, result,
                          RunState.RunDialogAnswer, true, RunOptions.VerifyFlag,
-                         sectorSizes.Of(drive), sectorSizes.Of(DriveLetterOf(srcDir)), hints);
+                         driveFacts.SectorSize(drive), driveFacts.SectorSize(DriveLetterOf(srcDir)),
+                         hints);
         // A retry asks the drive afresh.
         hints.dstFreeBytes = -1;
       } else {
-        const uint32_t code = CopyFilePlain(srcPath, dstPath);
+        const uint32_t code =
+            CopyFilePlain(srcPath, dstPath, driveFacts.NamedStreams(DriveLetterOf(srcDir)));
         error = static_cast<int32_t>(code);
         result = CopyResultFromWinError(code);
       }
@@ -537,7 +544,7 @@ void WalkTree(std::string srcDir, std::string dstDir) {
   if (RunEnded()) return;
   if (walkDepth == 0) {
     freeSpace = FreeSpaceEstimate{};
-    sectorSizes = SectorSizes{};
+    driveFacts = DriveFacts{};
   }
   ++walkDepth;
   WalkDirectory(std::move(srcDir), std::move(dstDir));

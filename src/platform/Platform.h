@@ -195,6 +195,9 @@ class Platform {
   virtual bool DiskFreeSpace(char letter, int64_t& freeBytes, int64_t& totalBytes) = 0;
   // Bytes per sector of a drive; 0 when the query fails.
   virtual uint32_t SectorSize(char letter) = 0;
+  // Whether the drive's file system can give files named data streams;
+  // true when the drive does not tell, so that each file gets asked.
+  virtual bool NamedStreamsPossible(char letter) = 0;
 
   // Network connection of a drive letter: the remote name of "X:" and the
   // re-establishing of a remembered connection. The owner window is opaque.

@@ -258,6 +258,7 @@ struct FakePlatform::State {
   std::vector<std::string> netAddCalls;
   std::vector<BeepKind> beeps;
   int systemCopies = 0;
+  int namedStreamQueries = 0;
   int openFiles = 0;
   int openSearches = 0;
   int allocatedBuffers = 0;
@@ -534,7 +535,10 @@ class FakeFile : public File {
     return 0;
   }
 
-  bool HasNamedStreams() override { return state_->namedStreams.count(key_) != 0; }
+  bool HasNamedStreams() override {
+    ++state_->namedStreamQueries;
+    return state_->namedStreams.count(key_) != 0;
+  }
 
  private:
   uint32_t CheckUnbuffered(const void* buffer, uint32_t count) const {
@@ -836,6 +840,7 @@ int FakePlatform::AllocatedBuffers() const { return state_->allocatedBuffers; }
 const std::vector<BeepKind>& FakePlatform::Beeps() const { return state_->beeps; }
 std::vector<std::string> FakePlatform::NetAddCalls() const { return state_->netAddCalls; }
 int FakePlatform::SystemCopies() const { return state_->systemCopies; }
+int FakePlatform::NamedStreamQueries() const { return state_->namedStreamQueries; }
 
 // ---- faults --------------------------------------------------------------------
 
@@ -1198,6 +1203,11 @@ uint32_t FakePlatform::SectorSize(char letter) {
   auto it = state_->drives.find(UpperLetter(letter));
   if (it == state_->drives.end() || !it->second.ready || it->second.freeQueryFails) return 0;
   return it->second.sectorSize;
+}
+
+bool FakePlatform::NamedStreamsPossible(char letter) {
+  auto it = state_->drives.find(UpperLetter(letter));
+  return it == state_->drives.end() || !it->second.ready || it->second.namedStreams;
 }
 
 uint32_t FakePlatform::NetGetConnection(const std::string& local, std::string& remote) {

@@ -26,6 +26,7 @@ struct FakeDrive {
   // space fail with ERROR_DISK_FULL (112).
   std::optional<int64_t> freeBytes = std::nullopt;
   uint32_t sectorSize = 512;
+  bool namedStreams = true;      // what NamedStreamsPossible answers
   bool writeProtected = false;   // creations, writes and changes fail with 19
   bool freeQueryFails = false;   // DiskFreeSpace returns false
 };
@@ -80,6 +81,8 @@ class FakePlatform : public Platform {
   std::vector<std::string> NetAddCalls() const;  // "X:=remote" per call
   // Every call of SystemCopy counts, failed ones included.
   int SystemCopies() const;
+  // How often an open file was asked for named data streams.
+  int NamedStreamQueries() const;
 
   // ---- faults -----------------------------------------------------------
   // Another program holds the file open without sharing: opens fail with 32.
@@ -124,6 +127,7 @@ class FakePlatform : public Platform {
   uint32_t DriveType(char letter) override;
   bool DiskFreeSpace(char letter, int64_t& freeBytes, int64_t& totalBytes) override;
   uint32_t SectorSize(char letter) override;
+  bool NamedStreamsPossible(char letter) override;
   uint32_t NetGetConnection(const std::string& local, std::string& remote) override;
   uint32_t NetAddConnection(uintptr_t ownerWindow, const std::string& local,
                             const std::string& remote) override;

@@ -660,6 +660,8 @@ TEST_F(PlatformWinTest, DrivesReportTypeSpaceAndSectorSize) {
   EXPECT_EQ(DriveFreeSpace(unused), -1);
   EXPECT_FALSE(Sys().DiskFreeSpace(unused, freeBytes, totalBytes));
   EXPECT_EQ(DriveSectorSize(unused), 0u);
+  // A drive that cannot tell leaves the question to each file.
+  EXPECT_TRUE(Sys().NamedStreamsPossible(unused));
 }
 
 TEST_F(PlatformWinTest, NetworkAndErrorTextQueriesAnswerForLocalDrives) {

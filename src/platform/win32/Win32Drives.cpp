@@ -54,6 +54,15 @@ uint32_t Win32Platform::SectorSize(char letter) {
   return bytesPerSector;
 }
 
+bool Win32Platform::NamedStreamsPossible(char letter) {
+  DWORD flags = 0;
+  if (!::GetVolumeInformationW(DriveRoot(letter).c_str(), nullptr, 0, nullptr, nullptr, &flags,
+                               nullptr, 0)) {
+    return true;
+  }
+  return (flags & FILE_NAMED_STREAMS) != 0;
+}
+
 uint32_t Win32Platform::NetGetConnection(const std::string& local, std::string& remote) {
   remote.clear();
   std::wstring localName = Wide(local);

@@ -33,6 +33,7 @@ class Win32Platform : public Platform {
   uint32_t DriveType(char letter) override;
   bool DiskFreeSpace(char letter, int64_t& freeBytes, int64_t& totalBytes) override;
   uint32_t SectorSize(char letter) override;
+  bool NamedStreamsPossible(char letter) override;
 
   uint32_t NetGetConnection(const std::string& local, std::string& remote) override;
   uint32_t NetAddConnection(uintptr_t ownerWindow, const std::string& local,
