@@ -554,6 +554,39 @@ TEST_F(FilesTest, ASourceWithNamedStreamsGoesThroughTheSystemCopy) {
   EXPECT_EQ(fs.OpenFiles(), 0);
 }
 
+// What the walk's search saw stands in for the source's own answers: a
+// source changed since then gets the earlier date, so the next run copies it
+// again.
+TEST_F(FilesTest, BothCopiesTakeTheStampTheSearchDeliveredWhenGiven) {
+  constexpr int32_t SearchDate = 0x50A75000;  // 2020-05-07 10:00:00, before SourceDate
+  MakeSource(5000, AttrArchive);
+  fs.MarkNamedStreams(Src);
+  CopyHints hints;
+  hints.sourceStamp.lastWrite = static_cast<uint32_t>(SearchDate);
+  hints.sourceStamp.attributes = AttrArchive | AttrHidden;
+  hints.streamsPossible = false;
+  EXPECT_EQ(CopyFilePlain(Src, Dst, hints), 0u);
+  EXPECT_EQ(fs.SystemCopies(), 0);
+  EXPECT_EQ(fs.NamedStreamQueries(), 0);
+  ExpectSameContent(fs.Content(Dst), fs.Content(Src));
+  EXPECT_EQ(fs.Date(Dst), SearchDate);
+  EXPECT_EQ(fs.Attributes(Dst), uint32_t(AttrArchive | AttrHidden));
+
+  // Without a stamp the source's handle tells; streams are looked for.
+  ASSERT_EQ(fs.RemoveFile(Dst), 0u);
+  EXPECT_EQ(CopyFilePlain(Src, Dst, CopyHints{}), 0u);
+  EXPECT_EQ(fs.SystemCopies(), 1);
+  ExpectCopied();
+
+  ASSERT_EQ(fs.RemoveFile(Dst), 0u);
+  Outcome out;
+  out.answer = 1;
+  CopyFileVerified(Src, Dst, 65536, out.error, out.result, out.answer, true, true, 0, 0, hints);
+  EXPECT_EQ(out.result, CopyOk);
+  ExpectSameContent(fs.Content(Dst), fs.Content(Src));
+  EXPECT_EQ(fs.Attributes(Dst), uint32_t(AttrArchive | AttrHidden));
+}
+
 TEST_F(FilesTest, ThePlainCopyMakesRoomByRemovingTheOldDestinationOnlyWhenNeeded) {
   fs.Drive('D').totalBytes = 10000;
   fs.MakeFile(Dst, std::string(6000, 'o'), OldDate);

@@ -383,8 +383,9 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // undated copy would look newer than its source: a date that cannot be
   // read or set fails the copy.
   const int32_t sourceDate = hold.source->PackedDate();
-  FileStamp sourceStamp;
-  if (hold.source->Stamp(sourceStamp) != 0) sourceStamp.attributes = 0;
+  FileStamp sourceStamp = rq.hints.sourceStamp;
+  if (sourceStamp.lastWrite == 0 && hold.source->Stamp(sourceStamp) != 0)
+    sourceStamp.attributes = 0;
   hold.source.reset();
   if (sourceDate == MissingFileDate) {
     setError(ErrorReadFault);  // a read failure of the source
@@ -499,7 +500,7 @@ std::string PartialCopyPath(const std::string& dst) {
          (EqualNoCase(name, PartialCopyName) ? PartialCopyNameAlt : PartialCopyName);
 }
 
-uint32_t CopyFilePlain(const std::string& src, const std::string& dst, bool streamsPossible) {
+uint32_t CopyFilePlain(const std::string& src, const std::string& dst, const CopyHints& hints) {
   const std::string partial = PartialCopyPath(dst);
   uint32_t code = 0;
   FileHandle source = Sys().OpenFile(src, AccessRead, ShareAll, FileDisposition::OpenExisting,
@@ -507,10 +508,10 @@ uint32_t CopyFilePlain(const std::string& src, const std::string& dst, bool stre
   if (!source) return OpenFailure(code);
   // Taken before the data: a source that changes while it is copied leaves
   // a copy dated before the change, which the next run replaces.
-  FileStamp stamp;
-  code = source->Stamp(stamp);
-  if (code != 0) return code;
-  if ((stamp.attributes & AttrEncrypted) != 0 || (streamsPossible && source->HasNamedStreams())) {
+  FileStamp stamp = hints.sourceStamp;
+  if (stamp.lastWrite == 0 && (code = source->Stamp(stamp)) != 0) return code;
+  if ((stamp.attributes & AttrEncrypted) != 0 ||
+      (hints.streamsPossible && source->HasNamedStreams())) {
     source.reset();
     return SystemCopyThroughPartial(src, dst, partial);
   }

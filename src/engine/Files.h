@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Platform.h"
+
 namespace plovik {
 
 enum CopyResult : int32_t {
@@ -34,26 +36,32 @@ bool CopyFileDate(const std::string& src, const std::string& dst);
 // never leaves a destination that looks newer than its source.
 std::string PartialCopyPath(const std::string& dst);
 
-// The copy without verification, made through the partial copy: the bytes
-// go through the system cache, the partial copy takes the source's exact
-// last-write time and attributes and renames itself over the destination
-// when complete. A source with named data streams or encryption is copied
-// by the system's own copy instead. Returns the Windows error code, 0 on
-// success. A caller that knows the source's drive cannot hold named streams
-// passes streamsPossible = false and spares the question for each file.
-uint32_t CopyFilePlain(const std::string& src, const std::string& dst,
-                       bool streamsPossible = true);
-
-// What the caller already knows of the destination, so that the copy need
-// not ask the drive again for every file. A value below 0 means unknown:
-// the copy then asks for itself.
+// What the caller already knows of the source and the destination, so that
+// the copy need not ask the drives again for every file. A value below 0
+// means unknown: the copy then asks for itself.
 struct CopyHints {
   // Free bytes of the destination drive; given only when known to be enough
   // for the file.
   int64_t dstFreeBytes = -1;
   // Size of the existing destination file, 0 when there is none.
   int64_t dstOldSize = -1;
+  // False when the source's drive cannot give files named data streams.
+  bool streamsPossible = true;
+  // The source's exact last-write time and attributes as a directory search
+  // has just delivered them (lastWrite 0: unknown). Taken before any byte is
+  // read, they date a source that changes during the copy before the
+  // change, so that the next run copies it again.
+  FileStamp sourceStamp;
 };
+
+// The copy without verification, made through the partial copy: the bytes
+// go through the system cache, the partial copy takes the source's exact
+// last-write time and attributes and renames itself over the destination
+// when complete. A source with named data streams or encryption is copied
+// by the system's own copy instead. Returns the Windows error code, 0 on
+// success.
+uint32_t CopyFilePlain(const std::string& src, const std::string& dst,
+                       const CopyHints& hints = {});
 
 void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,
                       int32_t& error, int32_t& result, int16_t& answer, bool dialogs,

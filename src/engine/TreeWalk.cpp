@@ -237,6 +237,9 @@ void CopyOneFile(const std::string& srcDir, const std::string& dstDir, const Dir
   bool spaceMissing = false;
   CopyHints hints;
   hints.dstOldSize = static_cast<int64_t>(dstSize);
+  hints.sourceStamp.lastWrite = file.lastWrite;
+  hints.sourceStamp.attributes = file.attributes;
+  hints.streamsPossible = driveFacts.NamedStreams(DriveLetterOf(srcDir));
   if (!network) {
     const int64_t needed = static_cast<int64_t>(file.size) - static_cast<int64_t>(dstSize);
     const int64_t freeBytes = FreeSpaceFor(drive, needed);
@@ -264,8 +267,7 @@ void CopyOneFile(const std::string& srcDir, const std::string& dstDir, const Dir
         // A retry asks the drive afresh.
         hints.dstFreeBytes = -1;
       } else {
-        const uint32_t code =
-            CopyFilePlain(srcPath, dstPath, driveFacts.NamedStreams(DriveLetterOf(srcDir)));
+        const uint32_t code = CopyFilePlain(srcPath, dstPath, hints);
         error = static_cast<int32_t>(code);
         result = CopyResultFromWinError(code);
       }

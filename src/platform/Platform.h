@@ -82,6 +82,7 @@ struct DirEntry {
   int32_t packedDate = -1; // PackedFileDate of the last-write time
   uint64_t size = 0;
   uint32_t attributes = 0;
+  uint64_t lastWrite = 0;  // the exact last-write time, as FileStamp holds it
 };
 
 // An open directory search. The first entry is delivered by the first call of

@@ -635,6 +635,7 @@ DirEntry EntryOf(const std::string& name, const Node& node) {
   DirEntry entry;
   entry.name = name;
   entry.packedDate = node.date;
+  entry.lastWrite = static_cast<uint32_t>(node.date);  // as Stamp gives it
   entry.size = node.dir ? 0 : node.content.size();
   entry.attributes = ReportedAttributes(node);
   return entry;

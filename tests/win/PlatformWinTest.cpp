@@ -262,6 +262,17 @@ TEST_F(PlatformWinTest, PackedDatesRoundTripThroughTheFileAndTheSearch) {
     EXPECT_NE(file->SetPackedDate(MissingFileDate), 0u);
   }
   EXPECT_EQ(Entry(path).packedDate, date);
+
+  // The search's exact stamp is the handle's, to the 100 ns.
+  uint32_t error = 0;
+  FileHandle file = Sys().OpenFile(path, AccessRead | AccessWrite, ShareRead,
+                                   FileDisposition::OpenExisting, FlagNone, error);
+  ASSERT_TRUE(file);
+  FileStamp odd;
+  odd.lastWrite = 132000000001234567ull;  // not a multiple of two seconds
+  ASSERT_EQ(file->SetStamp(odd), 0u);
+  file.reset();
+  EXPECT_EQ(Entry(path).lastWrite, odd.lastWrite);
 }
 
 // ---- searches --------------------------------------------------------------

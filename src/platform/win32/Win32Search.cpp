@@ -37,6 +37,8 @@ class Win32Search : public DirSearch {
     pending_ = false;
     entry.name = Narrow(data_.cFileName, ::wcsnlen(data_.cFileName, MAX_PATH));
     entry.packedDate = PackFileTime(data_.ftLastWriteTime);
+    entry.lastWrite = (static_cast<uint64_t>(data_.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data_.ftLastWriteTime.dwLowDateTime;
     entry.size = (static_cast<uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
     entry.attributes = data_.dwFileAttributes;
     return true;
