@@ -116,6 +116,25 @@ TEST_F(DrivesTest, CreateSubDirResultCodes) {
   EXPECT_EQ(fs.List("\\\\server\\share"), std::vector<std::string>{"new"});
 }
 
+TEST_F(DrivesTest, CreateSubDirAsksTheDriveOnlyWhenTheParentIsMissing) {
+  fs.AddDrive('D');
+  fs.MakeDir("D:\\A");
+  int32_t created = 0, code = -1;
+  const int before = fs.DriveTypeQueries();
+  CreateSubDir("D:\\A\\B\\", created, code);
+  CreateSubDir("D:\\New\\", created, code);  // its parent is the root
+  EXPECT_EQ(fs.DriveTypeQueries(), before);
+  EXPECT_EQ(created, 2);
+
+  CreateSubDir("D:\\X\\Y\\", created, code);
+  EXPECT_EQ(code, SubDirCreated);
+  EXPECT_GT(fs.DriveTypeQueries(), before);
+  // A drive that went away while a directory below its root was being made.
+  fs.Drive('D').ready = false;
+  CreateSubDir("D:\\A\\C\\", created, code);
+  EXPECT_EQ(code, SubDirDriveNotReady);
+}
+
 TEST_F(DrivesTest, CreateSubDirFailures) {
   fs.AddDrive('D', FakeDrive{.freeBytes = 0});
   fs.MakeDir("D:\\A");

@@ -142,6 +142,11 @@ std::string LineContent(const std::string& line) {
 // Finds the skip list file of a directory (any letter case; read-only,
 // hidden, system and archive files, never a directory). Empty when none.
 std::string FindSkipListFile(const std::string& directory) {
+  // Most directories have none: the quick question for the name settles
+  // that without a search (which takes far longer on some systems).
+  uint32_t attributes = 0;
+  if (Sys().GetAttributes(directory + SkipListFileName, attributes) == ErrorFileNotFound)
+    return {};
   std::unique_ptr<DirSearch> search = Sys().StartSearch(directory + SkipListFileName);
   if (!search) return {};
   DirEntry entry;

@@ -53,6 +53,14 @@ void CreateLevels(std::string built, std::string rest, char driveLetter, int32_t
   }
 }
 
+// Whether the directory that holds a drive path's last level exists.
+bool ParentExists(const std::string& path) {
+  const std::string stripped = StripTrailingBackslashes(path);
+  const size_t slash = stripped.find_last_of('\\');
+  if (stripped.size() <= 3 || slash == std::string::npos || slash < 2) return false;
+  return DirectoryExists(slash == 2 ? stripped.substr(0, 3) : stripped.substr(0, slash));
+}
+
 }  // namespace
 
 std::string StripTrailingBackslashes(const std::string& path) {
@@ -75,13 +83,18 @@ void CreateSubDir(const std::string& path, int32_t& created, int32_t& code) {
       code = SubDirNoDrive;
       return;
     }
-    if (!DriveExists(c)) {
-      code = SubDirNoDrive;
-      return;
-    }
-    if (!DirectoryExists(std::string(1, c) + ":\\")) {  // the drive is not ready
-      code = SubDirDriveNotReady;
-      return;
+    // A directory whose parent exists lies on a drive that exists and is
+    // ready: the walk's usual case spares the drive query, which some
+    // systems answer slowly.
+    if (!ParentExists(path)) {
+      if (!DriveExists(c)) {
+        code = SubDirNoDrive;
+        return;
+      }
+      if (!DirectoryExists(std::string(1, c) + ":\\")) {  // the drive is not ready
+        code = SubDirDriveNotReady;
+        return;
+      }
     }
   }
   if (DirectoryExists(path)) {

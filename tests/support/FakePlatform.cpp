@@ -259,6 +259,7 @@ struct FakePlatform::State {
   std::vector<BeepKind> beeps;
   int systemCopies = 0;
   int namedStreamQueries = 0;
+  int driveTypeQueries = 0;
   int openFiles = 0;
   int openSearches = 0;
   int allocatedBuffers = 0;
@@ -842,6 +843,7 @@ const std::vector<BeepKind>& FakePlatform::Beeps() const { return state_->beeps;
 std::vector<std::string> FakePlatform::NetAddCalls() const { return state_->netAddCalls; }
 int FakePlatform::SystemCopies() const { return state_->systemCopies; }
 int FakePlatform::NamedStreamQueries() const { return state_->namedStreamQueries; }
+int FakePlatform::DriveTypeQueries() const { return state_->driveTypeQueries; }
 
 // ---- faults --------------------------------------------------------------------
 
@@ -1182,6 +1184,7 @@ std::unique_ptr<PageBuffer> FakePlatform::AllocatePages(uint32_t size, uint32_t&
 }
 
 uint32_t FakePlatform::DriveType(char letter) {
+  ++state_->driveTypeQueries;
   auto it = state_->drives.find(UpperLetter(letter));
   return it == state_->drives.end() ? uint32_t(DriveNoRootDir) : it->second.type;
 }

@@ -83,6 +83,8 @@ class FakePlatform : public Platform {
   int SystemCopies() const;
   // How often an open file was asked for named data streams.
   int NamedStreamQueries() const;
+  // How often a drive's type was asked.
+  int DriveTypeQueries() const;
 
   // ---- faults -----------------------------------------------------------
   // Another program holds the file open without sharing: opens fail with 32.

@@ -90,6 +90,8 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
       {"SKIPLIST.INI", FILE_ATTRIBUTE_ARCHIVE},
       {"hid\\inner\\f.txt", FILE_ATTRIBUTE_ARCHIVE},
       {greek + "\\" + greekFile, FILE_ATTRIBUTE_ARCHIVE},
+      // A skip list in small letters, hidden, is found all the same.
+      {greek + "\\skiplist.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE},
       {cjk + "\\" + cjkFile, FILE_ATTRIBUTE_READONLY},
       {deep + "\\deep.txt", FILE_ATTRIBUTE_ARCHIVE},
   };
@@ -105,8 +107,11 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
   }
   uint32_t seed = 1;
   for (const SourceFile& f : files) {
-    const std::string content = f.rel == "SKIPLIST.INI" ? "[FILES]\r\nskipme.txt\r\n"
-                                                        : Pattern(1000 + seed * 7919, seed);
+    const std::string content = f.rel == "SKIPLIST.INI"
+                                    ? "[FILES]\r\nskipme.txt\r\n"
+                                    : f.rel == greek + "\\skiplist.ini"
+                                          ? "[Files]\r\n*.tmp\r\n"
+                                          : Pattern(1000 + seed * 7919, seed);
     ASSERT_TRUE(WriteWholeFile(src + "\\" + f.rel, content)) << f.rel;
     ASSERT_TRUE(SetWriteTime(src + "\\" + f.rel, OldDate(2019, static_cast<int>(seed % 60))))
         << f.rel;
@@ -114,6 +119,7 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
     ++seed;
   }
   ASSERT_TRUE(WriteWholeFile(src + "\\skipme.txt", "left out"));
+  ASSERT_TRUE(WriteWholeFile(src + "\\" + greek + "\\x.tmp", "left out"));
   ASSERT_TRUE(::SetFileAttributesW(LongPath(src + "\\hid").c_str(), FILE_ATTRIBUTE_HIDDEN));
   // Distinct old dates on the source directories, set last of all, since
   // writing into a directory changes its date.
@@ -136,6 +142,7 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
         "MKDIR  " + dst + "\\" + cjk,
         "MKDIR  " + dst + "\\" + deep,
         "skip   " + src + "\\skipme.txt",
+        "skip   " + src + "\\" + greek + "\\x.tmp",
     };
     for (const SourceFile& f : files) expected.push_back("COPY   " + src + "\\" + f.rel);
     std::vector<std::string> lines = env.Lines();
@@ -143,7 +150,7 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(RunCounters.FilesCopied, static_cast<int32_t>(files.size()));
-    EXPECT_EQ(RunCounters.FilesSkipped, 1);
+    EXPECT_EQ(RunCounters.FilesSkipped, 2);
     EXPECT_EQ(RunCounters.SubDirsScanned, 11);  // root, 5 named, 5 deep levels
 
     for (const SourceFile& f : files) {
@@ -157,6 +164,7 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
       EXPECT_EQ(Attributes(to), Attributes(from));
     }
     EXPECT_EQ(Attributes(dst + "\\skipme.txt"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Attributes(dst + "\\" + greek + "\\x.tmp"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Attributes(dst + "\\hid"), DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
     const std::map<std::string, std::string> copied = ListFiles(dst);
     EXPECT_EQ(copied.size(), files.size()) << "no partial copy is left behind";
@@ -171,9 +179,10 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
     // Nothing to do the second time; the directories now keep their dates.
     ASSERT_TRUE(SetWriteTime(src + "\\" + greek, OldDate(2018, 10)));
     env.Walk(src, dst);
-    EXPECT_EQ(env.Lines(), std::vector<std::string>{"skip   " + src + "\\skipme.txt"});
+    EXPECT_EQ(env.Lines(), (std::vector<std::string>{"skip   " + src + "\\" + greek + "\\x.tmp",
+                                                     "skip   " + src + "\\skipme.txt"}));
     EXPECT_EQ(RunCounters.FilesCopied, 0);
-    EXPECT_EQ(RunCounters.FilesFound, static_cast<int32_t>(files.size()) + 1);
+    EXPECT_EQ(RunCounters.FilesFound, static_cast<int32_t>(files.size()) + 2);
     EXPECT_EQ(RunCounters.SubDirsCreated, 0);
     const int64_t dirLag = WriteTime(src + "\\" + greek) - WriteTime(dst + "\\" + greek);
     EXPECT_GE(dirLag, 0);
