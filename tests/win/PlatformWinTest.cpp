@@ -382,6 +382,26 @@ TEST_F(PlatformWinTest, FilesAreWrittenReadPositionedAndCut) {
   EXPECT_EQ(error, ErrorPathNotFound);
 }
 
+TEST_F(PlatformWinTest, PageBuffersComeAlignedAndZeroedAgainAfterUse) {
+  uint32_t error = 0;
+  for (uint32_t size : {65536u, 4096u, 65536u}) {
+    std::vector<std::unique_ptr<PageBuffer>> held;
+    for (int i = 0; i < 6; ++i) {  // more than are kept for reuse
+      held.push_back(Sys().AllocatePages(size, error));
+      ASSERT_TRUE(held.back()) << error;
+      PageBuffer& buffer = *held.back();
+      EXPECT_EQ(buffer.Size(), size);
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.Data()) % 4096, 0u);
+      uint32_t nonZero = 0;
+      for (uint32_t k = 0; k < size; ++k) nonZero += buffer.Data()[k] != 0;
+      EXPECT_EQ(nonZero, 0u) << "size " << size << ", buffer " << i;
+      std::memset(buffer.Data(), 0xA5, size);
+    }
+  }
+  EXPECT_EQ(Sys().AllocatePages(0, error), nullptr);
+  EXPECT_EQ(error, uint32_t(ErrorInvalidParameter));
+}
+
 TEST_F(PlatformWinTest, UnbufferedIoWorksOnPageAlignedBuffers) {
   const uint32_t sector = Sys().SectorSize('C') != 0 ? Sys().SectorSize('C') : 512;
   const uint32_t size = 8 * 4096;
