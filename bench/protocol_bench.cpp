@@ -18,9 +18,9 @@
 #include <memory>
 #include <string>
 
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 #ifdef _WIN32
 #include "toolkit/win32/Win32Toolkit.h"
 #endif

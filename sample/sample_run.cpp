@@ -15,10 +15,10 @@
 
 #include "engine/TreeWalk.h"
 #include "platform/win32/WinText.h"
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "run/RunSummary.h"
 #include "toolkit/headless/Headless.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 #include "win/support/RealFilesEnvironment.h"
 
 using namespace plovik;

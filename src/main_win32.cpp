@@ -7,9 +7,9 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "toolkit/win32/Win32Toolkit.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace {
 

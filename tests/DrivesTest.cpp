@@ -1,4 +1,4 @@
-#include "run/Drives.h"
+#include "core/Drives.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "lib/PackedDate.h"
-#include "run/SubDirs.h"
+#include "core/SubDirs.h"
 #include "support/ProgramTest.h"
 
 namespace plovik {

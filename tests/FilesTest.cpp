@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Files.h"
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "support/ProgramTest.h"
 
 namespace plovik::test {

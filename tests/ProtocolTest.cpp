@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "support/ProgramTest.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik {
 namespace {

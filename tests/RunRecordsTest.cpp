@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "support/FakePlatform.h"
 
 namespace plovik {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/ProgramTest.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik {
 namespace {

@@ -12,9 +12,9 @@
 #include "lib/PackedDate.h"
 #include "lib/WinErrors.h"
 #include "lib/XStrings.h"
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "support/ProgramTest.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lib/Utf.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik {
 

@@ -19,8 +19,8 @@
 #include "lib/PackedDate.h"
 #include "lib/WinErrors.h"
 #include "platform/Platform.h"
-#include "run/Drives.h"
-#include "run/RunRecords.h"
+#include "core/Drives.h"
+#include "core/RunRecords.h"
 #include "toolkit/Toolkit.h"
 
 namespace plovik {

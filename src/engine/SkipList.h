@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 
 namespace plovik {
 

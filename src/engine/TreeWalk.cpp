@@ -13,11 +13,11 @@
 #include "lib/WinErrors.h"
 #include "lib/XStrings.h"
 #include "platform/Platform.h"
-#include "run/Drives.h"
-#include "run/RunRecords.h"
-#include "run/SubDirs.h"
+#include "core/Drives.h"
+#include "core/RunRecords.h"
+#include "core/SubDirs.h"
 #include "toolkit/Toolkit.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik {
 

@@ -5,7 +5,7 @@
 
 #include "lib/XStrings.h"
 #include "toolkit/Toolkit.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik {
 

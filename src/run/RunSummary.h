@@ -1,7 +1,7 @@
 // The statistics block at the end of a run.
 #pragma once
 
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 
 namespace plovik {
 

@@ -1,7 +1,7 @@
 #include "support/ProgramTest.h"
 
-#include "run/RunRecords.h"
-#include "ui/Protocol.h"
+#include "core/RunRecords.h"
+#include "core/Protocol.h"
 
 namespace plovik::test {
 

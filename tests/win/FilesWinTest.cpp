@@ -12,7 +12,7 @@
 #include "engine/Files.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinText.h"
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "win/support/WinTestFiles.h"
 

@@ -17,8 +17,8 @@
 #include "platform/win32/WinDates.h"
 #include "platform/win32/WinHandles.h"
 #include "platform/win32/WinText.h"
-#include "run/Drives.h"
-#include "run/SubDirs.h"
+#include "core/Drives.h"
+#include "core/SubDirs.h"
 #include "win/support/WinTestFiles.h"
 
 namespace plovik {

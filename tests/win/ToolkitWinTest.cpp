@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "toolkit/win32/Win32Toolkit.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik::test {
 namespace {

@@ -19,9 +19,9 @@
 #include "engine/TreeWalk.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinText.h"
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 #include "win/support/RealFilesEnvironment.h"
 #include "win/support/WinTestFiles.h"
 

@@ -9,7 +9,7 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "toolkit/headless/Headless.h"
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 namespace plovik::test {
 

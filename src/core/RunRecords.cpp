@@ -1,4 +1,4 @@
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 
 #include <limits>
 #include <utility>

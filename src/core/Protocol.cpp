@@ -1,9 +1,9 @@
-#include "ui/Protocol.h"
+#include "core/Protocol.h"
 
 #include <algorithm>
 
 #include "lib/Utf.h"
-#include "run/RunRecords.h"
+#include "core/RunRecords.h"
 
 namespace plovik {
 

@@ -1,10 +1,10 @@
-#include "run/SubDirs.h"
+#include "core/SubDirs.h"
 
 #include <limits>
 #include <vector>
 
 #include "platform/Platform.h"
-#include "run/Drives.h"
+#include "core/Drives.h"
 
 namespace plovik {
 

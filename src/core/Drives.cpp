@@ -1,4 +1,4 @@
-#include "run/Drives.h"
+#include "core/Drives.h"
 
 #include "platform/Platform.h"
 
