@@ -32,6 +32,16 @@ std::string DialogButtonLabel(DialogButton button) {
   return "";
 }
 
+std::string WithoutMnemonics(const std::string& caption) {
+  std::string shown;
+  shown.reserve(caption.size());
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
 ModalResult DialogButtonResult(DialogButton button) {
   switch (button) {
     case ButtonYes: return ModalYes;
