@@ -1,0 +1,7 @@
+#include "core/Settings.h"
+
+namespace plovik {
+
+TSettings Settings;
+
+}  // namespace plovik
