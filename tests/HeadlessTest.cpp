@@ -12,9 +12,12 @@ namespace plovik {
 namespace {
 
 TEST(HeadlessMemoTest, CountsCharactersAgainstItsCapacityAndReportsChanges) {
-  HeadlessMemo memo;
+  HeadlessToolkit tk;
+  auto form = tk.CreateForm();
+  auto created = tk.CreateMemo(*form);
+  HeadlessMemo& memo = AsHeadless(*created);
   int changes = 0;
-  memo.SetOnChange([&] { ++changes; });
+  memo.SetOnChange([&](NotifyEvent&) { ++changes; });
   memo.SetCapacity(12);
   EXPECT_TRUE(memo.Append("äbc"));  // 3 characters + 2
   EXPECT_EQ(memo.Used(), 5u);
@@ -46,17 +49,19 @@ TEST(HeadlessMemoTest, CountsCharactersAgainstItsCapacityAndReportsChanges) {
 }
 
 TEST(HeadlessControlsTest, LabelSizesItselfAndButtonsClickOnlyWhenEnabled) {
-  HeadlessLabel label;
-  label.SetCaption("Größe");
-  label.SetFont(Font{"Lucida Console", 22, false, false});
-  EXPECT_EQ(label.Width(), 5 * 14);
+  HeadlessToolkit tk;
+  auto form = tk.CreateForm();
+  auto label = tk.CreateLabel(*form);
+  label->SetCaption("Größe");
+  label->SetFont(Font{"Lucida Console", 22});
+  EXPECT_EQ(label->Width(), 5 * 14);
 
-  HeadlessButton button;
+  auto button = tk.CreateButton(*form);
   int clicks = 0;
-  button.SetOnClick([&] { ++clicks; });
-  button.Click();
-  button.SetEnabled(false);
-  button.Click();
+  button->SetOnClick([&](NotifyEvent&) { ++clicks; });
+  button->Click();
+  button->SetEnabled(false);
+  button->Click();
   EXPECT_EQ(clicks, 1);
 }
 
@@ -93,12 +98,12 @@ TEST(HeadlessToolkitTest, ActionsRunNestedButNeverInsideThemselves) {
 
 TEST(HeadlessToolkitTest, DialogsAreRecordedAndAnsweredFromTheScript) {
   HeadlessToolkit tk;
-  tk.answers = {ModalRetry, ModalIgnore};
-  tk.defaultAnswer = ModalAbort;
+  tk.answers = {ModalRetry, ModalOk};
+  tk.defaultAnswer = ModalNo;
   EXPECT_EQ(tk.MessageDialog("one", DialogType::Error, ButtonAbort | ButtonRetry, 0), ModalRetry);
-  EXPECT_EQ(tk.MessageDialog("two", DialogType::Warning, ButtonOk, 7), ModalIgnore);
+  EXPECT_EQ(tk.MessageDialog("two", DialogType::Warning, ButtonOk, 7), ModalOk);
   EXPECT_EQ(tk.MessageDialog("three", DialogType::Confirmation, ButtonYes | ButtonNo, 0),
-            ModalAbort);
+            ModalNo);
   ASSERT_EQ(tk.dialogs.size(), 3u);
   EXPECT_EQ(tk.dialogs[1].text, "two");
   EXPECT_EQ(tk.dialogs[1].type, DialogType::Warning);
