@@ -1,12 +1,14 @@
 // The headless toolkit the native tests drive the program through: what the
 // program relies on from its controls, forms, menus, printer and message
 // loop, and that a script asking for something no user could do fails.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/ProgramTest.h"
 #include "toolkit/headless/Headless.h"
 
 namespace plovik {
@@ -451,6 +453,19 @@ TEST_F(HeadlessTest, CommonDialogsRecordTheirPresetsAndAnswerFromScripts) {
   EXPECT_TRUE(tk.FontDialog(FontDevice::Printer, font));
   EXPECT_EQ(font.name, "Lucida Console");
   EXPECT_EQ(tk.fontDialogs[0].preset.points, 10);
+}
+
+// Program tests fail on a script error.
+class ProgramScriptTest : public test::ProgramTest {};
+
+TEST_F(ProgramScriptTest, AnAnswerTheDialogDidNotOfferFailsTheTest) {
+  tk.answers = {ModalIgnore};
+  EXPECT_NONFATAL_FAILURE(
+      tk.MessageDialog("Drive not ready", DialogType::Error, ButtonAbort | ButtonRetry, 0),
+      "offers no button with the result 5");
+  tk.popupChoices = {"Exit"};
+  auto menu = tk.CreatePopupMenu(*form);
+  EXPECT_NONFATAL_FAILURE(menu->Popup(0, 0), "shows no item \"Exit\"");
 }
 
 }  // namespace

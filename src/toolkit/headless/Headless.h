@@ -72,6 +72,8 @@ class HeadlessToolkit : public Toolkit {
   static constexpr int DefaultRunRoundLimit = 100000;
 
   HeadlessToolkit();
+  HeadlessToolkit(const HeadlessToolkit&) = delete;
+  HeadlessToolkit& operator=(const HeadlessToolkit&) = delete;
   ~HeadlessToolkit() override;
 
   void ProcessMessages() override;
