@@ -243,8 +243,8 @@ class HeadlessMemo : public HeadlessControlOf<Memo> {
 // A top-level window. It keeps the focus of its controls: SetFocus on a
 // control runs the exit event of the control that had the focus and the
 // enter event of the new one. A control that is hidden or disabled loses
-// the focus (its exit event runs). The main form's window state Maximized
-// fills the toolkit's screen.
+// the focus (its exit event runs). A maximised form fills the toolkit's
+// screen.
 class HeadlessForm : public HeadlessContainerOf<Form> {
  public:
   explicit HeadlessForm(HeadlessToolkit& toolkit);
