@@ -70,7 +70,7 @@ Measurement FillProtocol(Toolkit& toolkit, Form& form, int lines,
   fontLabel->SetVisible(false);
   BindProtocol(ProtocolControls{memo.get(), saveLog.get(), printLog.get(), fontLabel.get(),
                                 nullptr});
-  memo->SetOnChange(MemoProtocolOnChange);
+  memo->SetOnChange([](NotifyEvent&) { MemoProtocolOnChange(); });
   ProtocolClear();
   RunState.ActivityState = Updating;
 

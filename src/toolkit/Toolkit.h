@@ -1,23 +1,129 @@
 // The small GUI toolkit the program is written against. win32/ implements it
 // on real windows, headless/ on plain objects for the tests. The program
-// reaches the screen only through the process-wide Toolkit object.
+// reaches the screen only through the process-wide Toolkit object (Tk()).
+//
+// Conventions:
+// - Texts are UTF-8. A "\r" inside a caption, hint or message breaks the line.
+// - Sizes and positions are pixels; a control's position is relative to the
+//   client area of its parent (a form or a panel).
+// - Events are typed and carry their sender. A handler may run nested inside
+//   message processing (ProcessMessages) while an activity runs.
+// - Setting a check box's state from code runs its click handler when the
+//   state changes, as a click would.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "lib/Flags.h"
+#include "lib/Result.h"
+
 namespace plovik {
 
+class Control;
+class Form;
+class PopupMenu;
+class MenuItem;
+
+// ---- values ---------------------------------------------------------------------
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+// A screen font: its face name and character height in pixels (the height of
+// the characters without the internal leading, as a negative LOGFONT height).
 struct Font {
   std::string name = "MS Sans Serif";
-  int height = 11;  // character height in pixels
+  int height = 11;
   bool bold = false;
   bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
   bool operator==(const Font&) const = default;
 };
+
+// A font as the font dialog and the settings describe it: size in points.
+struct FontChoice {
+  std::string name;
+  int points = 8;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+  bool operator==(const FontChoice&) const = default;
+};
+
+enum class Anchor : uint8_t { None = 0, Left = 1, Top = 2, Right = 4, Bottom = 8 };
+template <> struct IsFlagSet<Anchor> : std::true_type {};
+
+enum class ShiftState : uint8_t { None = 0, Shift = 1, Ctrl = 2, Alt = 4 };
+template <> struct IsFlagSet<ShiftState> : std::true_type {};
+
+// Virtual key codes (the Windows VK_ values; letters and digits are their
+// upper-case ASCII codes).
+enum Key : uint16_t {
+  KeyReturn = 0x0D,
+  KeyEscape = 0x1B,
+  KeyF1 = 0x70,
+  KeyF4 = 0x73,
+};
+
+enum class MouseButton { Left, Right, Middle };
+enum class CursorKind { Default, Hourglass };
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+// The background of an input control: the normal window colour, or the
+// greyed button face.
+enum class Background { Window, ButtonFace };
+// Images of the picture buttons, drawn by the toolkit.
+enum class Glyph { Help, Settings, Folder };
+
+// ---- events ------------------------------------------------------------------------
+
+struct NotifyEvent {
+  Control& sender;
+};
+
+struct KeyEvent {
+  Control& sender;
+  uint16_t key;
+  ShiftState shift;
+  bool handled = false;  // a handled key goes no further
+};
+
+struct MouseEvent {
+  Control& sender;
+  MouseButton button;
+  ShiftState shift;
+  int x, y;  // in the sender's client area
+};
+
+struct CloseQueryEvent {
+  Form& sender;
+  bool canClose = true;  // a handler sets false to refuse the close
+};
+
+// What happens to a form that closes: the main form is freed (which ends the
+// message loop), every other form is hidden, unless the handler decides
+// otherwise.
+enum class CloseAction { None, Hide, Free };
+struct CloseEvent {
+  Form& sender;
+  CloseAction action;
+};
+
+using NotifyHandler = std::function<void(NotifyEvent&)>;
+using KeyHandler = std::function<void(KeyEvent&)>;
+using MouseHandler = std::function<void(MouseEvent&)>;
+using CloseQueryHandler = std::function<void(CloseQueryEvent&)>;
+using CloseHandler = std::function<void(CloseEvent&)>;
+
+// ---- controls ----------------------------------------------------------------------
 
 // Common part of every window and control.
 class Control {
@@ -28,32 +134,68 @@ class Control {
   virtual int Top() const = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
+  // Which edges of the parent the control keeps its distance to when the
+  // parent is resized (Left | Top by default): Left | Right stretches it.
+  virtual void SetAnchors(Anchor anchors) = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool Visible() const = 0;
   virtual void SetEnabled(bool enabled) = 0;
   virtual bool Enabled() const = 0;
   virtual void SetFont(const Font& font) = 0;
   virtual Font GetFont() const = 0;
+  // The tooltip shown when the mouse rests on the control; empty for none.
+  virtual void SetHint(const std::string& hint) = 0;
+  virtual std::string Hint() const = 0;
+  virtual void SetTabStop(bool tabStop) = 0;
+  virtual void SetFocus() = 0;
+  virtual bool Focused() const = 0;
+  // The mouse cursor over the control.
+  virtual void SetCursor(CursorKind cursor) = 0;
   // Opaque window handle for the system calls that want an owner; 0 headless.
   virtual uintptr_t Handle() const = 0;
 };
 
-// A top-level window.
-class Form : public Control {
+// A control that holds others: a form or a panel.
+class Container : public Control {
  public:
-  virtual void SetCaption(const std::string& caption) = 0;
-  virtual std::string Caption() const = 0;
   virtual int ClientWidth() const = 0;
   virtual int ClientHeight() const = 0;
 };
 
-class Button : public Control {
+// A top-level window, created hidden.
+class Form : public Container {
  public:
   virtual void SetCaption(const std::string& caption) = 0;
   virtual std::string Caption() const = 0;
-  virtual void SetOnClick(std::function<void()> handler) = 0;
-  // Runs the click handler as a press of the button would (only when enabled).
-  virtual void Click() = 0;
+  // The form sees every key before the focused control.
+  virtual void SetKeyPreview(bool preview) = 0;
+  virtual void SetMinSize(int width, int height) = 0;
+  // The menu a right-click on the form or on any of its controls opens; its
+  // items' shortcuts work in the whole form.
+  virtual void SetContextMenu(PopupMenu* menu) = 0;
+  virtual void SetWindowState(WindowState state) = 0;
+  virtual WindowState GetWindowState() const = 0;
+  // The bounds the form has in the normal state, also while it is maximised
+  // or minimised.
+  virtual Rect NormalBounds() const = 0;
+  // Asks the form to close, as the close box does: the close query runs, then
+  // the close event.
+  virtual void Close() = 0;
+  virtual void BringToFront() = 0;
+  virtual void SendToBack() = 0;
+
+  virtual void SetOnCloseQuery(CloseQueryHandler handler) = 0;
+  virtual void SetOnClose(CloseHandler handler) = 0;
+  virtual void SetOnKeyDown(KeyHandler handler) = 0;
+  virtual void SetOnResize(NotifyHandler handler) = 0;
+};
+
+// A bordered panel holding other controls; its caption is centred in it.
+class Panel : public Container {
+ public:
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  virtual void SetBorder(bool border) = 0;
 };
 
 // A label that sizes itself to its caption in its font.
@@ -61,13 +203,94 @@ class Label : public Control {
  public:
   virtual void SetCaption(const std::string& caption) = 0;
   virtual std::string Caption() const = 0;
+  virtual void SetOnClick(NotifyHandler handler) = 0;
+};
+
+// A one-line text input.
+class Edit : public Control {
+ public:
+  virtual void SetText(const std::string& text) = 0;
+  virtual std::string Text() const = 0;
+  // The caret: the character index before which it stands (the start of the
+  // selection), counted from 0.
+  virtual void SetSelStart(int index) = 0;
+  virtual int SelStart() const = 0;
+  virtual void SelectAll() = 0;
+  virtual void SetBorder(bool border) = 0;
+  // The text changed, typed or set from code.
+  virtual void SetOnChange(NotifyHandler handler) = 0;
+};
+
+// An editable drop-down box: a one-line text input with a list.
+class ComboBox : public Control {
+ public:
+  virtual void SetText(const std::string& text) = 0;
+  virtual std::string Text() const = 0;
+  virtual void SetSelStart(int index) = 0;
+  virtual int SelStart() const = 0;
+  virtual void SelectAll() = 0;
+
+  virtual int ItemCount() const = 0;
+  virtual std::string Item(int index) const = 0;
+  virtual std::vector<std::string> Items() const = 0;
+  virtual void SetItems(const std::vector<std::string>& items) = 0;
+  virtual void InsertItem(int index, const std::string& text) = 0;
+  virtual void DeleteItem(int index) = 0;
+  virtual void SetItem(int index, const std::string& text) = 0;
+  // Selects an item: the text becomes the item's. -1 selects none.
+  virtual void SetItemIndex(int index) = 0;
+  virtual int ItemIndex() const = 0;
+  // How many lines the dropped-down list shows.
+  virtual void SetDropDownCount(int lines) = 0;
+  virtual int DropDownCount() const = 0;
+  virtual void SetTag(int tag) = 0;
+  virtual int Tag() const = 0;
+  virtual void SetBackground(Background background) = 0;
+  virtual Background GetBackground() const = 0;
+
+  virtual void SetOnEnter(NotifyHandler handler) = 0;     // the box gets the focus
+  virtual void SetOnExit(NotifyHandler handler) = 0;      // the box loses the focus
+  virtual void SetOnChange(NotifyHandler handler) = 0;    // the text changed (typed or picked)
+  virtual void SetOnDropDown(NotifyHandler handler) = 0;  // the list is about to open
+};
+
+class CheckBox : public Control {
+ public:
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  // Runs the click handler when the state changes.
+  virtual void SetChecked(bool checked) = 0;
+  virtual bool Checked() const = 0;
+  virtual void SetOnClick(NotifyHandler handler) = 0;
+};
+
+class Button : public Control {
+ public:
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  // The default button of its form: Enter presses it.
+  virtual void SetDefault(bool isDefault) = 0;
+  virtual bool IsDefault() const = 0;
+  virtual void SetOnClick(NotifyHandler handler) = 0;
+  // A mouse button went down on the button (before the click).
+  virtual void SetOnMouseDown(MouseHandler handler) = 0;
+  // Runs the click handler as a press of the button would (only when enabled).
+  virtual void Click() = 0;
+};
+
+// A small button showing one of the toolkit's images instead of a caption.
+class PictureButton : public Control {
+ public:
+  virtual void SetGlyph(Glyph glyph) = 0;
+  virtual void SetOnClick(NotifyHandler handler) = 0;
+  virtual void Click() = 0;
 };
 
 // A multi-line text control holding an ordered list of lines; an empty
 // string is a blank line. It has a capacity in characters (text plus two
 // for each line break): an append that would exceed it is refused and
 // leaves the lines unchanged. The change handler runs after every change of
-// the text, programmatic ones included.
+// the text, programmatic ones included. The user may edit the text.
 class Memo : public Control {
  public:
   // Generous default capacity: 64 MiB of text, about 800,000 lines.
@@ -84,8 +307,88 @@ class Memo : public Control {
   virtual void SetCapacity(size_t characters) = 0;
   virtual size_t Capacity() const = 0;
   virtual int ClientWidth() const = 0;
-  virtual void SetOnChange(std::function<void()> handler) = 0;
+  virtual void SelectAll() = 0;
+  virtual void SetOnChange(NotifyHandler handler) = 0;
 };
+
+// ---- menus -----------------------------------------------------------------------
+
+class MenuItem {
+ public:
+  virtual ~MenuItem() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  // A key that chooses the item in the whole form (e.g. KeyF1, or KeyF4
+  // with Alt); shown beside the caption. It works while the item is hidden
+  // too.
+  virtual void SetShortcut(uint16_t key, ShiftState shift) = 0;
+  virtual void SetChecked(bool checked) = 0;
+  virtual bool Checked() const = 0;
+  // Choosing the item toggles its check mark (or, in a radio group, sets it
+  // and clears the others of the group) before the click handler runs.
+  virtual void SetAutoCheck(bool autoCheck) = 0;
+  // Items of the same group number above 0 form one radio group.
+  virtual void SetRadioGroup(int group) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetTag(int tag) = 0;
+  virtual int Tag() const = 0;
+  // The handler's sender is the menu's form (the item is not a control);
+  // use Tag or the item itself to tell items apart.
+  virtual void SetOnClick(std::function<void(MenuItem&)> handler) = 0;
+  // Chooses the item as the user would (check mark, then the handler).
+  virtual void Click() = 0;
+};
+
+class PopupMenu {
+ public:
+  virtual ~PopupMenu() = default;
+  virtual MenuItem& AddItem(const std::string& caption) = 0;
+  virtual void AddSeparator() = 0;
+  // Runs before the menu shows.
+  virtual void SetOnPopup(std::function<void()> handler) = 0;
+  // Shows the menu at a screen point and returns when it has closed (after
+  // the chosen item's handler, if any, has run).
+  virtual void Popup(int screenX, int screenY) = 0;
+};
+
+// ---- printer -----------------------------------------------------------------------
+
+// What printing needs to know of the printer font and the page, in printer
+// pixels.
+struct PrinterMetrics {
+  int textWidthX = 0;   // width of "X" in the printer font
+  int textHeightX = 0;  // height of "X"
+  int pixelsPerInch = 0;
+  int pageWidth = 0;
+  int pageHeight = 0;
+  int clipLeft = 0;
+  int clipRight = 0;
+};
+
+// The default printer as a text stream.
+class Printer {
+ public:
+  virtual ~Printer() = default;
+  // Whether the default printer can be asked for its paper orientation.
+  virtual bool Probe() = 0;
+  // The canvas font: always fixed pitch.
+  virtual void SetFont(const FontChoice& font) = 0;
+  virtual PrinterMetrics Metrics() = 0;
+  // Opens the print document.
+  virtual Result<void> BeginDoc(const std::string& title) = 0;
+  // Writes text: "\n" starts a new line, "\f" a new page, "\r" starts no new
+  // line; text wider than the printable width goes on in the next line, and
+  // a full page goes on on the next. Pending window messages are processed
+  // while the document prints.
+  virtual void Write(const std::string& text) = 0;
+  // Hands what was written so far to the printer.
+  virtual void Flush() = 0;
+  // Ends the print document.
+  virtual Result<void> EndDoc() = 0;
+};
+
+// ---- dialogs ----------------------------------------------------------------------
 
 enum class DialogType { Error, Warning, Confirmation, Information };
 
@@ -112,29 +415,119 @@ enum ModalResult : int {
   ModalNo = 7,
 };
 
-enum class CursorKind { Default, Hourglass };
+struct SaveDialogOptions {
+  std::string title;
+  std::string initialDir;
+  std::string fileName;
+  std::string defaultExt;   // without the dot
+  std::string filter;       // "description|pattern", e.g. "Log files (*.TXT)|*.TXT"
+  bool overwritePrompt = true;
+  bool pathMustExist = true;
+};
+
+struct SaveDialogResult {
+  bool confirmed = false;
+  std::string fileName;  // the dialog's file name, also after Cancel
+};
+
+enum class FontDevice { Screen, Printer };
+
+struct ScreenMetrics {
+  int width = 0;          // SM_CXSCREEN
+  int height = 0;         // SM_CYSCREEN
+  int virtualWidth = 0;   // SM_CXVIRTUALSCREEN
+  int virtualHeight = 0;  // SM_CYVIRTUALSCREEN
+  int pixelsPerInch = 96;
+};
+
+// ---- the application ---------------------------------------------------------------
 
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
 
+  // ---- message loop
   // Processes the pending window messages once and returns.
   virtual void ProcessMessages() = 0;
+  // Runs the message loop until the application terminates (Terminate, or
+  // the main form was freed); returns the exit code.
+  virtual int Run() = 0;
+  // Asks the application to end: the message loop ends at its next message.
+  virtual void Terminate(int exitCode = 0) = 0;
+  virtual bool Terminated() const = 0;
+  // The form whose freeing ends the message loop, and which owns the message
+  // dialogs.
+  virtual void SetMainForm(Form* form) = 0;
+  virtual Form* MainForm() const = 0;
 
+  // ---- the application object
+  virtual void SetName(const std::string& name) = 0;
+  virtual std::string Name() const = 0;
+  // The text of the taskbar button.
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual std::string Title() const = 0;
+  virtual void SetOnMinimize(std::function<void()> handler) = 0;
+  virtual void SetOnRestore(std::function<void()> handler) = 0;
+  virtual void Minimize() = 0;
+  virtual void Restore() = 0;
+  virtual bool Minimized() const = 0;
+  // Brings the application's windows to the front.
+  virtual void BringToFront() = 0;
+  // The help file, and opening it in the help window without a topic.
+  virtual void SetHelpFile(const std::string& path) = 0;
+  virtual std::string HelpFile() const = 0;
+  virtual bool ShowHelp() = 0;
+  // Hints: shown after the mouse rested pauseMs, hidden after hideMs, shown
+  // after shortPauseMs when the mouse moves on while a hint is showing.
+  virtual void SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) = 0;
+
+  // ---- creation (forms are created hidden)
   virtual std::unique_ptr<Form> CreateForm() = 0;
-  virtual std::unique_ptr<Memo> CreateMemo(Form& parent) = 0;
-  virtual std::unique_ptr<Button> CreateButton(Form& parent) = 0;
-  virtual std::unique_ptr<Label> CreateLabel(Form& parent) = 0;
+  virtual std::unique_ptr<Panel> CreatePanel(Container& parent) = 0;
+  virtual std::unique_ptr<Label> CreateLabel(Container& parent) = 0;
+  virtual std::unique_ptr<Edit> CreateEdit(Container& parent) = 0;
+  virtual std::unique_ptr<ComboBox> CreateComboBox(Container& parent) = 0;
+  virtual std::unique_ptr<CheckBox> CreateCheckBox(Container& parent) = 0;
+  virtual std::unique_ptr<Button> CreateButton(Container& parent) = 0;
+  virtual std::unique_ptr<PictureButton> CreatePictureButton(Container& parent) = 0;
+  virtual std::unique_ptr<Memo> CreateMemo(Container& parent) = 0;
+  virtual std::unique_ptr<PopupMenu> CreatePopupMenu(Form& owner) = 0;
 
-  // A modal message dialog: its caption and button labels are German in
-  // both interface languages ("Fehler", "Warnung", "Bestätigung", "&Ja",
-  // "&Nein", "OK", "&Abbrechen", "&Wiederholen", "&Ignorieren"); the text is
-  // the caller's. Returns the modal result of the button pressed, 2 when the
-  // dialog was closed without a button.
+  // ---- message boxes
+  // A modal message dialog owned by the main form: every top-level window of
+  // the program is disabled while it shows. Its caption and button labels are
+  // German in both interface languages ("Fehler", "Warnung", "Bestätigung",
+  // "&Ja", "&Nein", "OK", "&Abbrechen", "&Wiederholen", "&Ignorieren"); the
+  // text is the caller's. Returns the modal result of the button pressed, 2
+  // when the dialog was closed without a button.
   virtual int MessageDialog(const std::string& text, DialogType type, uint32_t buttons,
                             int helpContext) = 0;
+  // The system's plain message box with an OK button and the error icon.
+  virtual void SystemErrorBox(const std::string& text, const std::string& caption) = 0;
+  // The message box that reports an unexpected error, with an OK button.
+  virtual void ShowException(const std::string& text) = 0;
 
+  // ---- common dialogs
+  virtual SaveDialogResult SaveFileDialog(const SaveDialogOptions& options) = 0;
+  // Fixed-pitch fonts of the screen or of the default printer; preset with
+  // and returning into `font`. False when cancelled.
+  virtual bool FontDialog(FontDevice device, FontChoice& font) = 0;
+  // A one-line input; preset with and returning into `value`. False when
+  // cancelled (value unchanged).
+  virtual bool InputQuery(const std::string& title, const std::string& prompt,
+                          std::string& value) = 0;
+  // The system's folder selection, file-system folders only, preset with
+  // `directory` when that exists (else `directory` is emptied first), with
+  // the critical-error boxes of the system suppressed. True and the chosen
+  // folder's full path in `directory` when a folder was chosen.
+  virtual bool BrowseForFolder(const std::string& title, std::string& directory) = 0;
+
+  // ---- printer, screen, cursor, text
+  virtual Printer& DefaultPrinter() = 0;
+  virtual ScreenMetrics Screen() = 0;
   virtual void SetScreenCursor(CursorKind cursor) = 0;
+  // Width in pixels of a text in a font on the screen.
+  virtual int TextWidth(const Font& font, const std::string& text) = 0;
 };
 
 // The process-wide toolkit. Install before use; the caller keeps ownership.
@@ -146,5 +539,7 @@ void InstallToolkit(Toolkit* toolkit);
 std::string DialogCaption(DialogType type);
 std::string DialogButtonLabel(DialogButton button);
 ModalResult DialogButtonResult(DialogButton button);
+// A caption as shown: "&x" marks x as the mnemonic, "&&" is one "&".
+std::string WithoutMnemonics(const std::string& caption);
 
 }  // namespace plovik

@@ -8,6 +8,8 @@ namespace plovik::test {
 void ProgramTest::SetUp() {
   InstallPlatform(&fs);
   InstallToolkit(&tk);
+  tk.onScriptError = [](const std::string& what) { ADD_FAILURE() << "Script error: " << what; };
+  tk.directoryExists = [this](const std::string& path) { return fs.IsDir(path); };
   RunOptions = TRunOptions{};
   RunCounters = TRunCounters{};
   RunState = TRunState{};
@@ -29,7 +31,7 @@ void ProgramTest::SetUp() {
   controls.LabelMemoProtocolFont = fontLabel.get();
   controls.MemoDebug = debugMemo.get();
   BindProtocol(controls);
-  memo->SetOnChange(&MemoProtocolOnChange);
+  memo->SetOnChange([](NotifyEvent&) { MemoProtocolOnChange(); });
   DebugWindowReady = false;
   PrinterAvailable = false;
   ProtocolClear();

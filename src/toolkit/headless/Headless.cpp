@@ -1,111 +1,12 @@
 #include "toolkit/headless/Headless.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
-
-#include "lib/Utf.h"
 
 namespace plovik {
 
-int HeadlessCharWidth(const Font& font) {
-  const int height = std::abs(font.height);
-  return std::max(1, (height * 7 + 5) / 11);
-}
-
-// ---- forms and simple controls --------------------------------------------
-
-void HeadlessForm::SetBounds(int left, int top, int width, int height) {
-  s_.left = left;
-  s_.top = top;
-  s_.width = width;
-  s_.height = height;
-}
-
-void HeadlessButton::SetBounds(int left, int top, int width, int height) {
-  s_.left = left;
-  s_.top = top;
-  s_.width = width;
-  s_.height = height;
-}
-
-void HeadlessButton::Click() {
-  if (!s_.enabled || !onClick_) return;
-  // A copy: the handler may replace itself while it runs.
-  const std::function<void()> handler = onClick_;
-  handler();
-}
-
-void HeadlessLabel::SetBounds(int left, int top, int width, int height) {
-  s_.left = left;
-  s_.top = top;
-  s_.width = width;
-  s_.height = height;
-}
-
-int HeadlessLabel::Width() const {
-  return static_cast<int>(CharCount(caption_)) * HeadlessCharWidth(s_.font);
-}
-
-// ---- memo -----------------------------------------------------------------
-
 namespace {
-// Characters a line takes in the memo: its text and its line break.
-size_t LineCost(const std::string& line) { return CharCount(line) + 2; }
-}  // namespace
 
-void HeadlessMemo::SetBounds(int left, int top, int width, int height) {
-  s_.left = left;
-  s_.top = top;
-  s_.width = width;
-  s_.height = height;
-}
-
-std::string HeadlessMemo::Line(int index) const {
-  if (index < 0 || index >= Count()) return std::string();
-  return lines_[static_cast<size_t>(index)];
-}
-
-bool HeadlessMemo::Append(const std::string& line) {
-  const size_t cost = LineCost(line);
-  if (used_ > capacity_ || cost > capacity_ - used_) return false;
-  lines_.push_back(line);
-  used_ += cost;
-  Changed();
-  return true;
-}
-
-void HeadlessMemo::SetLine(int index, const std::string& line) {
-  if (index < 0 || index >= Count()) return;
-  std::string& slot = lines_[static_cast<size_t>(index)];
-  used_ = used_ - LineCost(slot) + LineCost(line);
-  slot = line;
-  Changed();
-}
-
-void HeadlessMemo::DeleteLine(int index) {
-  if (index < 0 || index >= Count()) return;
-  used_ -= LineCost(lines_[static_cast<size_t>(index)]);
-  lines_.erase(lines_.begin() + index);
-  Changed();
-}
-
-void HeadlessMemo::Clear() {
-  lines_.clear();
-  used_ = 0;
-  Changed();
-}
-
-void HeadlessMemo::Changed() {
-  if (onChange_) {
-    const std::function<void()> handler = onChange_;
-    handler();
-  }
-}
-
-// ---- toolkit --------------------------------------------------------------
-
-namespace {
 // Stands in the action list for an action while it runs, so that message
 // processing nested inside the action skips it; the token finds the slot
 // again after nested calls removed or added actions.
@@ -117,7 +18,56 @@ struct RunningAction {
 bool IsRunning(const std::function<bool()>& action) {
   return action.target<RunningAction>() != nullptr;
 }
+
+// The front entry of a script, or nothing when it is used up.
+template <class T>
+std::optional<T> TakeNext(std::deque<std::optional<T>>& script) {
+  if (script.empty()) return std::nullopt;
+  std::optional<T> next = std::move(script.front());
+  script.pop_front();
+  return next;
+}
+
+// Whether a message dialog with these buttons can end with this result;
+// closing it without a button (2) always can.
+bool Offers(uint32_t buttons, int result) {
+  if (result == ModalCancel) return true;
+  for (const DialogButton button : {ButtonYes, ButtonNo, ButtonOk, ButtonCancel, ButtonAbort,
+                                    ButtonRetry, ButtonIgnore}) {
+    if ((buttons & button) != 0 && DialogButtonResult(button) == result) return true;
+  }
+  return false;
+}
+
+// The file name a save dialog returns for what the user typed: in the
+// starting folder unless it names its own, with the default extension
+// unless it has one.
+std::string SavedFileName(const std::string& typed, const SaveDialogOptions& options) {
+  std::string name = typed;
+  const bool hasFolder = typed.find('\\') != std::string::npos ||
+                         (typed.size() >= 2 && typed[1] == ':');
+  if (!hasFolder && !options.initialDir.empty()) {
+    const bool separated = options.initialDir.back() == '\\';
+    name = options.initialDir + (separated ? "" : "\\") + typed;
+  }
+  const size_t nameStart = name.rfind('\\') == std::string::npos ? 0 : name.rfind('\\') + 1;
+  if (!options.defaultExt.empty() && name.find('.', nameStart) == std::string::npos) {
+    name += "." + options.defaultExt;
+  }
+  return name;
+}
+
 }  // namespace
+
+HeadlessToolkit::HeadlessToolkit() = default;
+HeadlessToolkit::~HeadlessToolkit() = default;
+
+void HeadlessToolkit::ScriptError(const std::string& what) {
+  scriptErrors.push_back(what);
+  if (onScriptError) onScriptError(what);
+}
+
+// ---- message loop -----------------------------------------------------------
 
 void HeadlessToolkit::ProcessMessages() {
   ++processCount;
@@ -150,30 +100,226 @@ void HeadlessToolkit::ProcessMessages() {
   }
 }
 
-std::unique_ptr<Form> HeadlessToolkit::CreateForm() { return std::make_unique<HeadlessForm>(); }
-
-std::unique_ptr<Memo> HeadlessToolkit::CreateMemo(Form&) { return std::make_unique<HeadlessMemo>(); }
-
-std::unique_ptr<Button> HeadlessToolkit::CreateButton(Form&) {
-  return std::make_unique<HeadlessButton>();
+bool HeadlessToolkit::HasWaitingAction() const {
+  return std::any_of(actions.begin(), actions.end(),
+                     [](const auto& action) { return action && !IsRunning(action); });
 }
 
-std::unique_ptr<Label> HeadlessToolkit::CreateLabel(Form&) {
-  return std::make_unique<HeadlessLabel>();
+// Like the real loop, it takes at least one message, so an application
+// terminated before its loop started still sees its first message.
+int HeadlessToolkit::Run() {
+  for (int round = 0;; ++round) {
+    if (!terminated_ && !HasWaitingAction()) {
+      ScriptError("the message loop would wait for ever: no scripted action is left and the "
+                  "application has not terminated");
+      terminated_ = true;
+      break;
+    }
+    if (round == runRoundLimit) {
+      ScriptError("the message loop ran " + std::to_string(runRoundLimit) +
+                  " rounds without the application ending");
+      terminated_ = true;
+      break;
+    }
+    ProcessMessages();
+    if (terminated_) break;
+  }
+  return exitCode_;
 }
+
+void HeadlessToolkit::Terminate(int exitCode) {
+  terminated_ = true;
+  exitCode_ = exitCode;
+}
+
+void HeadlessToolkit::SetMainForm(Form* form) { mainForm_ = form; }
+
+void HeadlessToolkit::MainFormFreed() { terminated_ = true; }
+
+// ---- the application object -------------------------------------------------
+
+void HeadlessToolkit::Minimize() {
+  if (minimized_) return;
+  minimized_ = true;
+  if (onMinimize_) {
+    const std::function<void()> handler = onMinimize_;
+    handler();
+  }
+}
+
+void HeadlessToolkit::Restore() {
+  if (!minimized_) return;
+  minimized_ = false;
+  if (onRestore_) {
+    const std::function<void()> handler = onRestore_;
+    handler();
+  }
+}
+
+bool HeadlessToolkit::ShowHelp() {
+  helpShown.push_back(helpFile_);
+  return helpAvailable && !helpFile_.empty();
+}
+
+void HeadlessToolkit::SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) {
+  hintTimes = HintTimes{pauseMs, hideMs, shortPauseMs};
+}
+
+// ---- forms and their order --------------------------------------------------
+
+void HeadlessToolkit::AddForm(HeadlessForm& form) { zOrder_.push_back(&form); }
+
+// Destroying the main form ends the message loop, as freeing it does.
+void HeadlessToolkit::RemoveForm(HeadlessForm& form) {
+  std::erase(zOrder_, &form);
+  if (activeForm_ == &form) activeForm_ = nullptr;
+  if (mainForm_ == &form) {
+    mainForm_ = nullptr;
+    terminated_ = true;
+  }
+}
+
+void HeadlessToolkit::MoveToFront(HeadlessForm& form) {
+  std::erase(zOrder_, &form);
+  zOrder_.insert(zOrder_.begin(), &form);
+}
+
+void HeadlessToolkit::MoveToBack(HeadlessForm& form) {
+  std::erase(zOrder_, &form);
+  zOrder_.push_back(&form);
+}
+
+void HeadlessToolkit::Activate(HeadlessForm& form) {
+  activeForm_ = &form;
+  MoveToFront(form);
+}
+
+void HeadlessToolkit::ForgetMenu(const PopupMenu& menu) {
+  for (HeadlessForm* form : zOrder_) form->Forget(&menu);
+}
+
+// ---- creation ---------------------------------------------------------------
+
+namespace {
+HeadlessWidget* WidgetOf(Container& parent) { return dynamic_cast<HeadlessWidget*>(&parent); }
+}  // namespace
+
+std::unique_ptr<Form> HeadlessToolkit::CreateForm() {
+  return std::make_unique<HeadlessForm>(*this);
+}
+
+std::unique_ptr<Panel> HeadlessToolkit::CreatePanel(Container& parent) {
+  return std::make_unique<HeadlessPanel>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<Label> HeadlessToolkit::CreateLabel(Container& parent) {
+  return std::make_unique<HeadlessLabel>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<Edit> HeadlessToolkit::CreateEdit(Container& parent) {
+  return std::make_unique<HeadlessEdit>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<ComboBox> HeadlessToolkit::CreateComboBox(Container& parent) {
+  return std::make_unique<HeadlessComboBox>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<CheckBox> HeadlessToolkit::CreateCheckBox(Container& parent) {
+  return std::make_unique<HeadlessCheckBox>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<Button> HeadlessToolkit::CreateButton(Container& parent) {
+  return std::make_unique<HeadlessButton>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<PictureButton> HeadlessToolkit::CreatePictureButton(Container& parent) {
+  return std::make_unique<HeadlessPictureButton>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<Memo> HeadlessToolkit::CreateMemo(Container& parent) {
+  return std::make_unique<HeadlessMemo>(*this, WidgetOf(parent));
+}
+
+std::unique_ptr<PopupMenu> HeadlessToolkit::CreatePopupMenu(Form&) {
+  return std::make_unique<HeadlessPopupMenu>(*this);
+}
+
+// ---- message boxes ----------------------------------------------------------
 
 int HeadlessToolkit::MessageDialog(const std::string& text, DialogType type, uint32_t buttons,
                                    int helpContext) {
   dialogs.push_back(DialogRecord{text, type, buttons, helpContext});
-  if (answers.empty()) return defaultAnswer;
-  const int answer = answers.front();
-  answers.pop_front();
+  int answer = defaultAnswer;
+  if (!answers.empty()) {
+    answer = answers.front();
+    answers.pop_front();
+  }
+  if (!Offers(buttons, answer)) {
+    ScriptError("the message dialog \"" + text + "\" offers no button with the result " +
+                std::to_string(answer));
+    return ModalCancel;
+  }
   return answer;
 }
+
+void HeadlessToolkit::SystemErrorBox(const std::string& text, const std::string& caption) {
+  systemErrorBoxes.push_back(MessageBoxRecord{text, caption});
+}
+
+void HeadlessToolkit::ShowException(const std::string& text) { exceptionBoxes.push_back(text); }
+
+// ---- common dialogs ---------------------------------------------------------
+
+SaveDialogResult HeadlessToolkit::SaveFileDialog(const SaveDialogOptions& options) {
+  saveDialogs.push_back(options);
+  const std::optional<std::string> typed = TakeNext(saveAnswers);
+  if (!typed) return SaveDialogResult{false, options.fileName};
+  return SaveDialogResult{true, SavedFileName(*typed, options)};
+}
+
+bool HeadlessToolkit::FontDialog(FontDevice device, FontChoice& font) {
+  fontDialogs.push_back(FontDialogRecord{device, font});
+  const std::optional<FontChoice> chosen = TakeNext(fontAnswers);
+  if (!chosen) return false;
+  font = *chosen;
+  return true;
+}
+
+bool HeadlessToolkit::InputQuery(const std::string& title, const std::string& prompt,
+                                 std::string& value) {
+  inputQueries.push_back(InputQueryRecord{title, prompt, value});
+  const std::optional<std::string> entered = TakeNext(inputAnswers);
+  if (!entered) return false;
+  value = *entered;
+  return true;
+}
+
+bool HeadlessToolkit::BrowseForFolder(const std::string& title, std::string& directory) {
+  const bool exists = directoryExists ? directoryExists(directory) : !directory.empty();
+  if (!exists) directory.clear();
+  folderDialogs.push_back(FolderDialogRecord{title, directory});
+  const std::optional<std::string> chosen = TakeNext(folderAnswers);
+  if (!chosen) return false;
+  directory = *chosen;
+  return true;
+}
+
+std::string HeadlessToolkit::NextPopupChoice() {
+  if (popupChoices.empty()) return std::string();
+  std::string choice = std::move(popupChoices.front());
+  popupChoices.pop_front();
+  return choice;
+}
+
+// ---- screen, cursor, text ---------------------------------------------------
 
 void HeadlessToolkit::SetScreenCursor(CursorKind kind) {
   cursor = kind;
   if (kind == CursorKind::Hourglass) ++hourglassCount;
+}
+
+int HeadlessToolkit::TextWidth(const Font& font, const std::string& text) {
+  return HeadlessTextWidth(font, text);
 }
 
 }  // namespace plovik

@@ -1,140 +1,27 @@
-// The toolkit on plain objects: controls keep their state in members,
-// message dialogs record what they showed and answer from a script, and
-// scripted user actions run inside message processing.
+// The toolkit on plain objects, for the native tests. Controls keep their
+// state in members; dialogs record what they showed and answer from
+// scripts; scripted user actions run inside message processing; the
+// printer records its documents as pages of lines. What a test scripts
+// must be something a user could do: a message dialog answered with a
+// button it did not offer, a menu choice of an item that is not shown, a
+// click on a hidden or disabled control and a message loop that would wait
+// for ever are script errors, reported through onScriptError.
 #pragma once
 
 #include <deque>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "toolkit/Toolkit.h"
+#include "toolkit/headless/HeadlessControls.h"
+#include "toolkit/headless/HeadlessMenu.h"
+#include "toolkit/headless/HeadlessPrinter.h"
+#include "toolkit/headless/HeadlessWidget.h"
 
 namespace plovik {
-
-// The average character width, in pixels, the headless controls assume for
-// a font: roughly what a Windows dialog font of that height shows.
-int HeadlessCharWidth(const Font& font);
-
-class HeadlessControl {
- public:
-  int left = 0, top = 0, width = 0, height = 0;
-  bool visible = true;
-  bool enabled = true;
-  Font font;
-};
-
-class HeadlessForm : public Form {
- public:
-  void SetBounds(int left, int top, int width, int height) override;
-  int Left() const override { return s_.left; }
-  int Top() const override { return s_.top; }
-  int Width() const override { return s_.width; }
-  int Height() const override { return s_.height; }
-  void SetVisible(bool visible) override { s_.visible = visible; }
-  bool Visible() const override { return s_.visible; }
-  void SetEnabled(bool enabled) override { s_.enabled = enabled; }
-  bool Enabled() const override { return s_.enabled; }
-  void SetFont(const Font& font) override { s_.font = font; }
-  Font GetFont() const override { return s_.font; }
-  uintptr_t Handle() const override { return 0; }
-  void SetCaption(const std::string& caption) override { caption_ = caption; }
-  std::string Caption() const override { return caption_; }
-  // The frame takes 8 pixels of the width and 27 of the height.
-  int ClientWidth() const override { return s_.width > 8 ? s_.width - 8 : 0; }
-  int ClientHeight() const override { return s_.height > 27 ? s_.height - 27 : 0; }
-
- private:
-  HeadlessControl s_;
-  std::string caption_;
-};
-
-class HeadlessButton : public Button {
- public:
-  void SetBounds(int left, int top, int width, int height) override;
-  int Left() const override { return s_.left; }
-  int Top() const override { return s_.top; }
-  int Width() const override { return s_.width; }
-  int Height() const override { return s_.height; }
-  void SetVisible(bool visible) override { s_.visible = visible; }
-  bool Visible() const override { return s_.visible; }
-  void SetEnabled(bool enabled) override { s_.enabled = enabled; }
-  bool Enabled() const override { return s_.enabled; }
-  void SetFont(const Font& font) override { s_.font = font; }
-  Font GetFont() const override { return s_.font; }
-  uintptr_t Handle() const override { return 0; }
-  void SetCaption(const std::string& caption) override { caption_ = caption; }
-  std::string Caption() const override { return caption_; }
-  void SetOnClick(std::function<void()> handler) override { onClick_ = std::move(handler); }
-  void Click() override;
-
- private:
-  HeadlessControl s_;
-  std::string caption_;
-  std::function<void()> onClick_;
-};
-
-// Sizes itself to its caption: width = characters x HeadlessCharWidth(font).
-class HeadlessLabel : public Label {
- public:
-  void SetBounds(int left, int top, int width, int height) override;
-  int Left() const override { return s_.left; }
-  int Top() const override { return s_.top; }
-  int Width() const override;
-  int Height() const override { return s_.height; }
-  void SetVisible(bool visible) override { s_.visible = visible; }
-  bool Visible() const override { return s_.visible; }
-  void SetEnabled(bool enabled) override { s_.enabled = enabled; }
-  bool Enabled() const override { return s_.enabled; }
-  void SetFont(const Font& font) override { s_.font = font; }
-  Font GetFont() const override { return s_.font; }
-  uintptr_t Handle() const override { return 0; }
-  void SetCaption(const std::string& caption) override { caption_ = caption; }
-  std::string Caption() const override { return caption_; }
-
- private:
-  HeadlessControl s_;
-  std::string caption_;
-};
-
-class HeadlessMemo : public Memo {
- public:
-  void SetBounds(int left, int top, int width, int height) override;
-  int Left() const override { return s_.left; }
-  int Top() const override { return s_.top; }
-  int Width() const override { return s_.width; }
-  int Height() const override { return s_.height; }
-  void SetVisible(bool visible) override { s_.visible = visible; }
-  bool Visible() const override { return s_.visible; }
-  void SetEnabled(bool enabled) override { s_.enabled = enabled; }
-  bool Enabled() const override { return s_.enabled; }
-  void SetFont(const Font& font) override { s_.font = font; }
-  Font GetFont() const override { return s_.font; }
-  uintptr_t Handle() const override { return 0; }
-
-  int Count() const override { return static_cast<int>(lines_.size()); }
-  std::string Line(int index) const override;
-  std::vector<std::string> Lines() const override { return lines_; }
-  bool Append(const std::string& line) override;
-  void SetLine(int index, const std::string& line) override;
-  void DeleteLine(int index) override;
-  void Clear() override;
-  void SetCapacity(size_t characters) override { capacity_ = characters; }
-  size_t Capacity() const override { return capacity_; }
-  // The client area is the width less the border (4) and the scroll bar (17).
-  int ClientWidth() const override { return s_.width > 21 ? s_.width - 21 : 0; }
-  void SetOnChange(std::function<void()> handler) override { onChange_ = std::move(handler); }
-  // Characters held: text plus two for every line break.
-  size_t Used() const { return used_; }
-
- private:
-  void Changed();
-  HeadlessControl s_;
-  std::vector<std::string> lines_;
-  size_t used_ = 0;
-  size_t capacity_ = DefaultCapacity;
-  std::function<void()> onChange_;
-};
 
 struct DialogRecord {
   std::string text;
@@ -143,35 +30,208 @@ struct DialogRecord {
   int helpContext;
 };
 
+struct MessageBoxRecord {
+  std::string text;
+  std::string caption;
+};
+
+struct FontDialogRecord {
+  FontDevice device;
+  FontChoice preset;
+};
+
+struct InputQueryRecord {
+  std::string title;
+  std::string prompt;
+  std::string preset;
+};
+
+struct FolderDialogRecord {
+  std::string title;
+  std::string preset;  // the directory the dialog started in; empty for none
+};
+
+struct PopupRecord {
+  const PopupMenu* menu;
+  int screenX, screenY;
+  std::vector<std::string> captions;  // the visible items, a separator as "-"
+};
+
+struct HintTimes {
+  int pauseMs = 0;
+  int hideMs = 0;
+  int shortPauseMs = 0;
+};
+
 class HeadlessToolkit : public Toolkit {
  public:
+  // The screen a test starts with: 1024 x 768 at 96 pixels per inch.
+  static constexpr ScreenMetrics DefaultScreen{1024, 768, 1024, 768, 96};
+  // Rounds of messages after which Run() gives up on an application that
+  // does not end.
+  static constexpr int DefaultRunRoundLimit = 100000;
+
+  HeadlessToolkit();
+  HeadlessToolkit(const HeadlessToolkit&) = delete;
+  HeadlessToolkit& operator=(const HeadlessToolkit&) = delete;
+  ~HeadlessToolkit() override;
+
   void ProcessMessages() override;
+  // Runs the scripted actions until the application terminates. It never
+  // waits for ever: when no action is left to run while the application
+  // has not terminated, or after runRoundLimit rounds, it reports a script
+  // error and ends as if terminated.
+  int Run() override;
+  void Terminate(int exitCode = 0) override;
+  bool Terminated() const override { return terminated_; }
+  void SetMainForm(Form* form) override;
+  Form* MainForm() const override { return mainForm_; }
+
+  void SetName(const std::string& name) override { name_ = name; }
+  std::string Name() const override { return name_; }
+  void SetTitle(const std::string& title) override { title_ = title; }
+  std::string Title() const override { return title_; }
+  void SetOnMinimize(std::function<void()> handler) override { onMinimize_ = std::move(handler); }
+  void SetOnRestore(std::function<void()> handler) override { onRestore_ = std::move(handler); }
+  // The events run when the state changes.
+  void Minimize() override;
+  void Restore() override;
+  bool Minimized() const override { return minimized_; }
+  void BringToFront() override { ++applicationBroughtToFront; }
+  void SetHelpFile(const std::string& path) override { helpFile_ = path; }
+  std::string HelpFile() const override { return helpFile_; }
+  // Records the help file shown; true when there is one and helpAvailable.
+  bool ShowHelp() override;
+  void SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) override;
+
   std::unique_ptr<Form> CreateForm() override;
-  std::unique_ptr<Memo> CreateMemo(Form& parent) override;
-  std::unique_ptr<Button> CreateButton(Form& parent) override;
-  std::unique_ptr<Label> CreateLabel(Form& parent) override;
+  std::unique_ptr<Panel> CreatePanel(Container& parent) override;
+  std::unique_ptr<Label> CreateLabel(Container& parent) override;
+  std::unique_ptr<Edit> CreateEdit(Container& parent) override;
+  std::unique_ptr<ComboBox> CreateComboBox(Container& parent) override;
+  std::unique_ptr<CheckBox> CreateCheckBox(Container& parent) override;
+  std::unique_ptr<Button> CreateButton(Container& parent) override;
+  std::unique_ptr<PictureButton> CreatePictureButton(Container& parent) override;
+  std::unique_ptr<Memo> CreateMemo(Container& parent) override;
+  std::unique_ptr<PopupMenu> CreatePopupMenu(Form& owner) override;
+
+  // Answered from `answers`, then with defaultAnswer.
   int MessageDialog(const std::string& text, DialogType type, uint32_t buttons,
                     int helpContext) override;
-  void SetScreenCursor(CursorKind cursor) override;
+  void SystemErrorBox(const std::string& text, const std::string& caption) override;
+  void ShowException(const std::string& text) override;
 
-  // Every dialog shown, in order.
-  std::vector<DialogRecord> dialogs;
-  // Answers given to the next dialogs, in order; when empty, defaultAnswer.
-  std::deque<int> answers;
-  int defaultAnswer = ModalCancel;
-  // Runs inside every ProcessMessages call (user actions, e.g. pressing Abort
-  // once some condition holds). Actions run in order; one that returns true
-  // is done and removed.
-  // Message processing nested inside an action (the action pressed a
-  // button whose handler runs a whole update) runs the other actions but
-  // not the one that is still running.
+  // Answered from saveAnswers: a file name confirms (one without a folder
+  // goes into the starting folder, one without an extension gets the
+  // default extension), nullopt cancels. No answer left: cancelled.
+  SaveDialogResult SaveFileDialog(const SaveDialogOptions& options) override;
+  bool FontDialog(FontDevice device, FontChoice& font) override;
+  bool InputQuery(const std::string& title, const std::string& prompt,
+                  std::string& value) override;
+  // Asks directoryExists whether the starting folder exists.
+  bool BrowseForFolder(const std::string& title, std::string& directory) override;
+
+  Printer& DefaultPrinter() override { return printer; }
+  ScreenMetrics Screen() override { return screen; }
+  void SetScreenCursor(CursorKind kind) override;
+  int TextWidth(const Font& font, const std::string& text) override;
+
+  // ---- what a test reads and scripts
+
+  // Reports a script error: recorded in scriptErrors and passed to
+  // onScriptError (the test base fails the test with it).
+  void ScriptError(const std::string& what);
+  std::function<void(const std::string&)> onScriptError;
+  std::vector<std::string> scriptErrors;
+
+  // Runs inside every ProcessMessages call (user actions, e.g. pressing
+  // Abort once some condition holds). Actions run in order; one that
+  // returns true is done and removed. Message processing nested inside an
+  // action (the action pressed a button whose handler runs a whole update)
+  // runs the other actions but not the one that is still running.
   std::vector<std::function<bool()>> actions;
   int processCount = 0;
+  int runRoundLimit = DefaultRunRoundLimit;
+
+  // Every message dialog shown, in order, and the answers to the next ones.
+  std::vector<DialogRecord> dialogs;
+  std::deque<int> answers;
+  int defaultAnswer = ModalCancel;
+  std::vector<MessageBoxRecord> systemErrorBoxes;
+  std::vector<std::string> exceptionBoxes;
+
+  // Common dialogs: what they were shown with, and the user's answers
+  // (nullopt: Cancel). With no answer left a dialog is cancelled.
+  std::vector<SaveDialogOptions> saveDialogs;
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::vector<FontDialogRecord> fontDialogs;
+  std::deque<std::optional<FontChoice>> fontAnswers;
+  std::vector<InputQueryRecord> inputQueries;
+  std::deque<std::optional<std::string>> inputAnswers;
+  std::vector<FolderDialogRecord> folderDialogs;
+  std::deque<std::optional<std::string>> folderAnswers;
+  // Whether a folder exists, for the folder dialog's start; unset, every
+  // non-empty path exists.
+  std::function<bool(const std::string&)> directoryExists;
+
+  // Popup menus shown, and what the user chooses in the next ones: an
+  // item's caption (with or without its "&"), or "" for nothing. With no
+  // choice left the menu closes without one.
+  std::vector<PopupRecord> popups;
+  std::deque<std::string> popupChoices;
+
+  HeadlessPrinter printer{*this};
+  ScreenMetrics screen = DefaultScreen;
   CursorKind cursor = CursorKind::Default;
   int hourglassCount = 0;
+  std::vector<std::string> helpShown;
+  bool helpAvailable = true;
+  HintTimes hintTimes;
+  int applicationBroughtToFront = 0;
+
+  // The live forms, front first.
+  const std::vector<HeadlessForm*>& ZOrder() const { return zOrder_; }
+  // The form that was last given the focus, while it lives.
+  HeadlessForm* ActiveForm() const { return activeForm_; }
+  int ExitCode() const { return exitCode_; }
 
  private:
+  friend class HeadlessForm;
+  friend class HeadlessPopupMenu;
+  void AddForm(HeadlessForm& form);
+  void RemoveForm(HeadlessForm& form);
+  void MoveToFront(HeadlessForm& form);
+  void MoveToBack(HeadlessForm& form);
+  void Activate(HeadlessForm& form);
+  void MainFormFreed();
+  void ForgetMenu(const PopupMenu& menu);
+  bool HasWaitingAction() const;
+  std::string NextPopupChoice();
+
   int nextActionToken_ = 0;
+  bool terminated_ = false;
+  int exitCode_ = 0;
+  Form* mainForm_ = nullptr;
+  HeadlessForm* activeForm_ = nullptr;
+  std::vector<HeadlessForm*> zOrder_;
+  std::string name_, title_, helpFile_;
+  bool minimized_ = false;
+  std::function<void()> onMinimize_, onRestore_;
 };
+
+// The headless control behind an interface, for a test's user actions.
+inline HeadlessForm& AsHeadless(Form& form) { return static_cast<HeadlessForm&>(form); }
+inline HeadlessPanel& AsHeadless(Panel& panel) { return static_cast<HeadlessPanel&>(panel); }
+inline HeadlessLabel& AsHeadless(Label& label) { return static_cast<HeadlessLabel&>(label); }
+inline HeadlessEdit& AsHeadless(Edit& edit) { return static_cast<HeadlessEdit&>(edit); }
+inline HeadlessComboBox& AsHeadless(ComboBox& box) { return static_cast<HeadlessComboBox&>(box); }
+inline HeadlessCheckBox& AsHeadless(CheckBox& box) { return static_cast<HeadlessCheckBox&>(box); }
+inline HeadlessButton& AsHeadless(Button& button) { return static_cast<HeadlessButton&>(button); }
+inline HeadlessPictureButton& AsHeadless(PictureButton& button) {
+  return static_cast<HeadlessPictureButton&>(button);
+}
+inline HeadlessMemo& AsHeadless(Memo& memo) { return static_cast<HeadlessMemo&>(memo); }
+inline HeadlessPopupMenu& AsHeadless(PopupMenu& menu) { return static_cast<HeadlessPopupMenu&>(menu); }
+inline HeadlessMenuItem& AsHeadless(MenuItem& item) { return static_cast<HeadlessMenuItem&>(item); }
 
 }  // namespace plovik
