@@ -190,6 +190,15 @@ std::string FreshTempDir(const std::string& tag) {
   return dir;
 }
 
+bool HoldsUnpairedSurrogates(const std::string& dir) {
+  const std::wstring probe = LongPath(dir) + L"\\probe-\xD800";
+  HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(file);
+  return true;
+}
+
 std::map<std::string, std::string> ListFiles(const std::string& root) {
   std::map<std::string, std::string> files;
   CollectFiles(WithoutTrailingBackslash(root), "", files);
