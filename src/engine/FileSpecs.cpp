@@ -4,23 +4,14 @@
 #include <string_view>
 #include <vector>
 
-#include "lib/Utf.h"
 #include "core/Protocol.h"
+#include "lib/Utf.h"
+#include "lib/XStrings.h"
+#include "platform/Platform.h"
 
 namespace plovik {
 
 namespace {
-
-// Blanks and control characters, as trimmed from specification texts.
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-std::string Trimmed(const std::string& text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && IsBlankOrControl(text[first])) ++first;
-  while (last > first && IsBlankOrControl(text[last - 1])) --last;
-  return text.substr(first, last - first);
-}
 
 // Splits a UTF-8 text into its characters; a byte that starts no valid
 // sequence stands for itself, so every byte sequence splits without loss.
@@ -36,9 +27,9 @@ std::vector<std::string_view> Characters(const std::string& text) {
 }
 
 // The part of a name or specification as the matcher compares it: trimmed,
-// upper case, without a leading dot.
+// upper-cased by the system's rules, without a leading dot.
 std::string ComparablePart(const std::string& part) {
-  std::string result = UpperCase(Trimmed(part));
+  std::string result = Sys().UpperCase(Trim(part));
   if (!result.empty() && result[0] == '.') result.erase(0, 1);
   return result;
 }
@@ -46,12 +37,12 @@ std::string ComparablePart(const std::string& part) {
 }  // namespace
 
 bool SpecListTooLong(const std::string& text) {
-  return CharCount(Trimmed(text)) > MaxSpecListChars;
+  return CharCount(Trim(text)) > MaxSpecListChars;
 }
 
 void SplitSpecList(std::string& text, char separator, SpecList& list, uint8_t& count) {
   count = 0;
-  const std::string work = Trimmed(text);
+  const std::string work = Trim(text);
   std::string rebuilt;
   size_t rebuiltChars = 0;
   size_t pos = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/WinText.h"
+#include "lib/Wide.h"
 
 namespace plovik::test {
 
