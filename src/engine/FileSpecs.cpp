@@ -92,9 +92,10 @@ bool SpecIsValid(const std::string& spec) {
   return extension != spec;
 }
 
-bool MatchNamePart(const std::string& text, const std::string& pattern) {
-  const std::string textPart = ComparablePart(text);
-  const std::string patternPart = ComparablePart(pattern);
+namespace {
+
+// Matches parts already made comparable (ComparablePart).
+bool MatchComparableParts(const std::string& textPart, const std::string& patternPart) {
   const bool patternHasStar = patternPart.find('*') != std::string::npos;
 
   if (textPart.empty()) return patternPart.empty() || patternPart[0] == '*';
@@ -110,17 +111,42 @@ bool MatchNamePart(const std::string& text, const std::string& pattern) {
   return true;
 }
 
-bool MatchFileSpec(const std::string& name, const std::string& spec) {
-  std::string nameBase, nameExtension, specBase, specExtension;
-  SplitFileName(name, nameBase, nameExtension);
+// A name's base and extension, made comparable once for all the
+// specifications it is matched against.
+struct ComparableName {
+  std::string base;
+  std::string extension;
+};
+
+ComparableName ComparableNameOf(const std::string& name) {
+  std::string base, extension;
+  SplitFileName(name, base, extension);
+  return {ComparablePart(base), ComparablePart(extension)};
+}
+
+bool MatchComparable(const ComparableName& name, const std::string& spec) {
+  std::string specBase, specExtension;
   SplitFileName(spec, specBase, specExtension);
-  return MatchNamePart(nameBase, specBase) && MatchNamePart(nameExtension, specExtension);
+  return MatchComparableParts(name.base, ComparablePart(specBase)) &&
+         MatchComparableParts(name.extension, ComparablePart(specExtension));
+}
+
+}  // namespace
+
+bool MatchNamePart(const std::string& text, const std::string& pattern) {
+  return MatchComparableParts(ComparablePart(text), ComparablePart(pattern));
+}
+
+bool MatchFileSpec(const std::string& name, const std::string& spec) {
+  return MatchComparable(ComparableNameOf(name), spec);
 }
 
 bool MatchSpecList(const std::string& name, const SpecList& list, uint8_t count) {
   const size_t last = std::min<size_t>(count, MaxSpecEntries);
+  if (last == 0) return false;
+  const ComparableName comparable = ComparableNameOf(name);
   for (size_t i = 1; i <= last; ++i) {
-    if (MatchFileSpec(name, list[i])) return true;
+    if (MatchComparable(comparable, list[i])) return true;
   }
   return false;
 }

@@ -197,8 +197,10 @@ struct NetConnection {
   bool connected = false;
 };
 
-// A named mutex, shared between processes by its name. Closed when destroyed
-// (a mutex this process still owns is then abandoned).
+// A named mutex, shared between processes by its name. Closed when destroyed.
+// Ownership belongs to the one who took the mutex (on Windows the thread),
+// not to the handle: any handle of the owner releases it, and an owner that
+// ends without releasing it leaves it abandoned.
 class NamedMutex {
  public:
   enum class Take { Taken, Abandoned, Busy };

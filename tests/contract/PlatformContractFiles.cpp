@@ -520,7 +520,7 @@ TEST_F(PlatformContract, PathsBeyondTheClassicLimitWorkEverywhere) {
 
 TEST_F(PlatformContract, NamesOutsideTheAnsiCodePageAreFoundAndDated) {
   const std::string name = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC-"
-                           "\xE6\xBC\xA2\xE5\xAD\x97-\xC3\x9F.txt";  // Ελληνικά-漢字-ß.txt
+                           "\xE6\xBC\xA2\xE5\xAD\x97-\xC3\x9F.txt";  // Ελληνικά-漢字-ß
   const std::string path = Path(name);
   WriteText(path, "unicode");
   EXPECT_EQ(ReadText(path), "unicode");
@@ -540,7 +540,7 @@ TEST_F(PlatformContract, NamesOutsideTheAnsiCodePageAreFoundAndDated) {
 
   // A directory with such a name, created level by level.
   const std::string dir = Path("\xD0\x9A\xD0\xB8\xD1\x80\xD0\xB8\xD0\xBB\xD0\xBB\xD0\xB8\xD1\x86"
-                               "\xD0\xB0\\\xE6\x97\xA5\xE6\x9C\xAC\\");  // Кириллица\日本\ .
+                               "\xD0\xB0\\\xE6\x97\xA5\xE6\x9C\xAC\\");  // Кириллица, 日本
   int32_t created = 0;
   int32_t code = -1;
   CreateSubDir(dir, created, code);

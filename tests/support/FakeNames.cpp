@@ -18,8 +18,8 @@ constexpr char32_t FirstSupplementary = 0x10000;
 
 char32_t UpperOf(char32_t c) {
   const CasePair* end = UnicodeUpperCase + UnicodeUpperCaseCount;
-  const CasePair* it = std::lower_bound(
-      UnicodeUpperCase, end, c, [](const CasePair& pair, char32_t key) { return pair.small < key; });
+  const auto before = [](const CasePair& pair, char32_t key) { return pair.small < key; };
+  const CasePair* it = std::lower_bound(UnicodeUpperCase, end, c, before);
   return it != end && it->small == c ? it->upper : c;
 }
 

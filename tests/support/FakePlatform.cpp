@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
 
 #include "lib/PackedDate.h"
@@ -80,7 +79,7 @@ FakePlatform::FakePlatform() : FakePlatform(std::make_shared<State>()) {
 }
 
 FakeDrive& FakePlatform::AddDrive(char letter, const FakeDrive& drive) {
-  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const char upper = fake::UpperLetter(letter);
   state_->drives[upper] = drive;
   const std::string key = std::string(1, upper) + ":";
   if (!state_->roots.count(key))
@@ -89,7 +88,7 @@ FakeDrive& FakePlatform::AddDrive(char letter, const FakeDrive& drive) {
 }
 
 FakeDrive& FakePlatform::Drive(char letter) {
-  auto it = state_->drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  auto it = state_->drives.find(fake::UpperLetter(letter));
   if (it == state_->drives.end()) {
     ADD_FAILURE() << "no fake drive " << letter;
     return AddDrive(letter);
@@ -546,18 +545,14 @@ Result<std::unique_ptr<PageBuffer>> FakePlatform::AllocatePages(uint32_t size) {
 
 // ---- drives and connections -------------------------------------------------------------
 
-namespace {
-char Upper(char letter) { return static_cast<char>(std::toupper(static_cast<unsigned char>(letter))); }
-}  // namespace
-
 DriveKind FakePlatform::DriveType(char letter) {
   ++state_->driveTypeQueries;
-  auto it = state_->drives.find(Upper(letter));
+  auto it = state_->drives.find(fake::UpperLetter(letter));
   return it == state_->drives.end() ? DriveNoRootDir : it->second.type;
 }
 
 Result<DiskSpace> FakePlatform::DiskFreeSpace(char letter) {
-  letter = Upper(letter);
+  letter = fake::UpperLetter(letter);
   auto it = state_->drives.find(letter);
   if (it == state_->drives.end()) return Failure(ErrorPathNotFound);
   if (!it->second.ready) return Failure(ErrorNotReady);
@@ -572,7 +567,7 @@ Result<DiskSpace> FakePlatform::DiskFreeSpace(char letter) {
 }
 
 Result<DriveGeometry> FakePlatform::Geometry(char letter) {
-  auto it = state_->drives.find(Upper(letter));
+  auto it = state_->drives.find(fake::UpperLetter(letter));
   if (it == state_->drives.end()) return Failure(ErrorPathNotFound);
   if (!it->second.ready) return Failure(ErrorNotReady);
   if (it->second.freeQueryFails) return Failure(ErrorInvalidParameter);
@@ -583,7 +578,7 @@ Result<DriveGeometry> FakePlatform::Geometry(char letter) {
 }
 
 bool FakePlatform::NamedStreamsPossible(char letter) {
-  auto it = state_->drives.find(Upper(letter));
+  auto it = state_->drives.find(fake::UpperLetter(letter));
   return it == state_->drives.end() || !it->second.ready || it->second.namedStreams;
 }
 
@@ -605,7 +600,7 @@ Result<void> FakePlatform::NetAddConnection(uintptr_t /*ownerWindow*/, const std
   // A restored connection makes the drive letter usable.
   it->second.connected = true;
   if (!local.empty()) {
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(local[0])));
+    const char letter = fake::UpperLetter(local[0]);
     auto drive = state_->drives.find(letter);
     if (drive != state_->drives.end()) {
       drive->second.ready = true;

@@ -13,7 +13,6 @@ constexpr uint32_t ErrorBadNetName = 67;
 constexpr int64_t MillisecondsFrom1601To1970 = 11644473600000;
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsDriveAbsolute(const std::string& path) {
   return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && path[2] == '\\';
@@ -69,6 +68,8 @@ std::string Anchored(const std::string& path, const std::string& currentDirector
 }
 
 }  // namespace
+
+char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string ParsedPath::Key() const {
   std::string key = rootKey;
@@ -236,7 +237,8 @@ NodePtr State::SetupRoot(const ParsedPath& path) {
 NodePtr State::FindForInspection(const std::string& text) {
   ParsedPath path = ParsePath(text, "C:\\");
   NodePtr current = SetupRoot(path);
-  for (size_t i = 0; current && i < path.parts.size(); ++i) current = FindChild(*current, path.parts[i]);
+  for (size_t i = 0; current && i < path.parts.size(); ++i)
+    current = FindChild(*current, path.parts[i]);
   return current;
 }
 
@@ -269,7 +271,9 @@ void State::AddChild(Node& parent, const NodePtr& child) {
   parent.children[NameKey(child->name)] = child;
 }
 
-void State::RemoveChild(Node& parent, const Node& child) { parent.children.erase(NameKey(child.name)); }
+void State::RemoveChild(Node& parent, const Node& child) {
+  parent.children.erase(NameKey(child.name));
+}
 
 void State::AbandonMutexesOf(int processId) {
   for (auto& [name, weak] : mutexes) {

@@ -19,6 +19,8 @@ namespace plovik::test::fake {
 
 // ---- names and letter case ------------------------------------------------------
 
+// A drive letter in upper case.
+char UpperLetter(char letter);
 // A name as the file system compares it: each 16-bit unit upper-cased by
 // the Unicode table (characters beyond 16 bits and unpaired surrogates
 // stay as they are, as Windows keeps them).

@@ -247,11 +247,11 @@ TEST(TreeWalkWinTest, ANewerDestinationThatDiffersOnlyInLetterCaseIsNeverReplace
     std::string source, destination;
   };
   const Pair pairs[] = {
-      {"Vietnamese", "\xE1\xBA\xA2nh.jpg", "\xE1\xBA\xA3nh.jpg"},                     // Ảnh, ảnh
-      {"Latin Extended-B", "\xC7\x8D" "bc.txt", "\xC7\x8E" "bc.txt"},                 // Ǎbc, ǎbc
-      {"Armenian", "\xD4\xB2\xD5\xA1\xD5\xBC.txt", "\xD5\xA2\xD5\xA1\xD5\xBC.txt"},   // Բառ, բառ
-      {"full-width", "\xEF\xBC\xA1\xEF\xBC\xA2.txt", "\xEF\xBD\x81\xEF\xBD\x82.txt"}, // ＡＢ, ａｂ
-      {"Glagolitic", "\xE2\xB0\x80.txt", "\xE2\xB0\xB0.txt"},                         // Ⰰ, ⰰ
+      {"Vietnamese", "\xE1\xBA\xA2nh.jpg", "\xE1\xBA\xA3nh.jpg"},  // Ảnh, ảnh
+      {"Latin Extended-B", "\xC7\x8D" "bc.txt", "\xC7\x8E" "bc.txt"},  // Ǎbc, ǎbc
+      {"Armenian", "\xD4\xB2\xD5\xA1\xD5\xBC.txt", "\xD5\xA2\xD5\xA1\xD5\xBC.txt"},  // Բառ
+      {"full-width", "\xEF\xBC\xA1\xEF\xBC\xA2.txt", "\xEF\xBD\x81\xEF\xBD\x82.txt"},  // ＡＢ
+      {"Glagolitic", "\xE2\xB0\x80.txt", "\xE2\xB0\xB0.txt"},  // Ⰰ, ⰰ
   };
   const std::string deseretSource = "\xF0\x90\x90\x80.txt";       // 𐐀
   const std::string deseretDestination = "\xF0\x90\x90\xA8.txt";  // 𐐨
@@ -285,6 +285,70 @@ TEST(TreeWalkWinTest, ANewerDestinationThatDiffersOnlyInLetterCaseIsNeverReplace
   std::map<std::string, std::string> found;
   for (const auto& [name, path] : ListFiles(dst)) found[name] = ReadWholeFile(path);
   EXPECT_EQ(found, expected);
+  RemoveTree(root);
+}
+
+// The names a search of the system delivers for a pattern.
+std::vector<std::string> SearchNames(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(LongPath(pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(Narrow(data.cFileName)); while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+// A search for a name delivers other files as well: one whose short name is
+// that name (Wine forms a short name from a hash of the long name and
+// matches it when no file has the name itself), and "report" for
+// "report.". Neither is taken for the file's destination.
+TEST(TreeWalkWinTest, OtherFilesTheLookupDeliversAreNotTakenForTheDestination) {
+  const std::string root = FreshTempDir("walk-alias");
+  ASSERT_FALSE(root.empty());
+  const std::string src = root + "\\src";
+  const std::string dst = root + "\\dst";
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(src).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(dst).c_str(), nullptr));
+  const auto make = [](const std::string& path, const std::string& content, int year) {
+    return WriteWholeFile(path, content) && SetWriteTime(path, OldDate(year, 10));
+  };
+  ASSERT_TRUE(make(dst + "\\longfilename.txt", "newer", 2020));
+  ASSERT_TRUE(make(dst + "\\report", "newer", 2020));
+  wchar_t shortPath[MAX_PATH * 4] = {};
+  const DWORD length = ::GetShortPathNameW(LongPath(dst + "\\longfilename.txt").c_str(),
+                                           shortPath, MAX_PATH * 4);
+  ASSERT_GT(length, 0u);
+  const std::wstring shortWide(shortPath, length);
+  const std::string alias = Narrow(shortWide.substr(shortWide.rfind(L'\\') + 1));
+  ASSERT_NE(alias, "longfilename.txt");
+  ASSERT_TRUE(make(src + "\\" + alias, "older", 2019));
+  ASSERT_TRUE(make(src + "\\report.", "older", 2019));
+  // What the system's search delivers for the two names.
+  ASSERT_EQ(SearchNames(dst + "\\" + alias), std::vector<std::string>{"longfilename.txt"});
+  ASSERT_EQ(SearchNames(dst + "\\report."), std::vector<std::string>{"report"});
+
+  {
+    WalkEnvironment env;
+    RunOptions.NoUpdateFlag = true;
+    env.Walk(src, dst);
+    std::vector<std::string> lines = env.Lines();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"COPY   " + src + "\\" + alias,
+                                               "COPY   " + src + "\\report."}));
+  }
+  // A copy under the short name would land in the file that has it: the
+  // real run gets the other name alone.
+  ASSERT_TRUE(::DeleteFileW(LongPath(src + "\\" + alias).c_str()));
+  {
+    WalkEnvironment env;
+    env.Walk(src, dst);
+    EXPECT_EQ(RunCounters.FilesCopied, 1);
+  }
+  std::map<std::string, std::string> found;
+  for (const auto& [name, path] : ListFiles(dst)) found[name] = ReadWholeFile(path);
+  EXPECT_EQ(found, (std::map<std::string, std::string>{
+                       {"longfilename.txt", "newer"}, {"report", "newer"}, {"report.", "older"}}));
   RemoveTree(root);
 }
 

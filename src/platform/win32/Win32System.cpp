@@ -63,13 +63,20 @@ std::string Win32Platform::UpperCase(const std::string& text) {
   const std::wstring wide = Wide(text);
   if (wide.empty()) return std::string();
   const int length = static_cast<int>(wide.size());
-  const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.c_str(),
-                                     length, nullptr, 0, nullptr, nullptr, 0);
-  if (needed <= 0) return text;
-  std::wstring upper(static_cast<size_t>(needed), L'\0');
-  const int written = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.c_str(),
-                                      length, upper.data(), needed, nullptr, nullptr, 0);
-  if (written <= 0) return text;
+  // Upper-casing keeps the length as a rule: one call does; a text that
+  // needs more room is asked for its length first.
+  std::wstring upper(wide.size(), L'\0');
+  int written = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.c_str(), length,
+                                upper.data(), length, nullptr, nullptr, 0);
+  if (written <= 0) {
+    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.c_str(),
+                                       length, nullptr, 0, nullptr, nullptr, 0);
+    if (needed <= 0) return text;
+    upper.assign(static_cast<size_t>(needed), L'\0');
+    written = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.c_str(), length,
+                              upper.data(), needed, nullptr, nullptr, 0);
+    if (written <= 0) return text;
+  }
   upper.resize(static_cast<size_t>(written));
   return Narrow(upper);
 }
