@@ -21,7 +21,7 @@
 
 #include "engine/TreeWalk.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/WinText.h"
+#include "lib/Wide.h"
 #include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "core/Protocol.h"

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "engine/TreeWalk.h"
-#include "platform/win32/WinText.h"
+#include "lib/Wide.h"
 #include "core/RunRecords.h"
 #include "run/RunSummary.h"
 #include "toolkit/headless/Headless.h"
@@ -63,6 +63,9 @@ int wmain(int argc, wchar_t** argv) {
   RunState.RunDialogAnswer = ModalOk;
   ResetRunCounters();
 
+  // The two roots are what a user typed: the only paths made absolute and
+  // canonical ("." and "..", "/" and trailing dots), as the program does.
+  for (std::string& path : paths) path = Sys().FullPathName(path).ValueOr(path);
   WalkTree(paths[0], paths[1]);
   WriteRunSummary(RunCounters);
 

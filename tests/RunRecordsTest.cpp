@@ -1,4 +1,4 @@
-// The run records: counters, the flag dump and OneHour.
+// The run records: counters and the flag dump.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/RunRecords.h"
-#include "support/FakePlatform.h"
 
 namespace plovik {
 namespace {
@@ -17,7 +16,6 @@ class RunRecordsTest : public ::testing::Test {
     RunOptions = TRunOptions{};
     RunCounters = TRunCounters{};
   }
-  void TearDown() override { InstallPlatform(nullptr); }
 };
 
 TEST_F(RunRecordsTest, FlagDumpShowsEachFlagAlignedOnItsOwnLine) {
@@ -77,12 +75,6 @@ TEST_F(RunRecordsTest, CountUpSaturatesInsteadOfWrapping) {
   CountUp(counter);
   CountUp(counter);
   EXPECT_EQ(counter, INT32_MAX);
-}
-
-TEST_F(RunRecordsTest, OneHourComesFromTheSystemsPacking) {
-  test::FakePlatform fs;
-  InstallPlatform(&fs);
-  EXPECT_EQ(ComputeOneHour(), 2048);
 }
 
 }  // namespace

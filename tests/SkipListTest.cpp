@@ -106,7 +106,7 @@ TEST_F(SkipListTest, FileIsFoundWhateverItsCaseAndAttributes) {
     fs.MakeFile(File, "[FILES]\r\nA\r\n", {}, attributes);
     EXPECT_EQ(Read(SkipFiles), (Lines{"A"})) << attributes;
   }
-  fs.RemoveFile(File);
+  ASSERT_TRUE(fs.RemoveFile(File));
   fs.MakeFile("C:\\LOWER\\skiplist.ini", "[files]\r\nb\r\n");
   EXPECT_EQ(Read(SkipFiles, "C:\\LOWER\\"), (Lines{"B"}));
 }

@@ -2,6 +2,7 @@
 // protocol, dialogs and their answers, attributes and the counters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <tuple>
@@ -723,6 +724,97 @@ TEST_F(TreeWalkTest, DestinationNewerThanTheListingShowedIsNotOverwritten) {
   EXPECT_EQ(fs.Content("D:\\dst\\a.txt"), "new a");
   EXPECT_EQ(fs.Content("D:\\dst\\b.txt"), "newer b");
   EXPECT_EQ(RunCounters.FilesCopied, 1);
+}
+
+// ---- names and letter case ----------------------------------------------------
+
+// A destination name that differs only in letter case, in scripts beyond
+// Latin-1, Greek and Cyrillic, names the same file: a newer one is never
+// replaced. Deseret letters (beyond 16 bits) are told apart by the file
+// system, so that source arrives as a new file beside its namesake.
+TEST_F(TreeWalkTest, ANewerDestinationThatDiffersOnlyInLetterCaseIsNeverReplaced) {
+  const std::pair<std::string, std::string> sameFile[] = {
+      {"\xE1\xBA\xA2nh.jpg", "\xE1\xBA\xA3nh.jpg"},                     // Vietnamese Ảnh, ảnh
+      {"\xC7\x8D" "bc.txt", "\xC7\x8E" "bc.txt"},                       // Latin Extended-B Ǎ, ǎ
+      {"\xD4\xB2\xD5\xA1\xD5\xBC.txt", "\xD5\xA2\xD5\xA1\xD5\xBC.txt"}, // Armenian Բառ, բառ
+      {"\xEF\xBC\xA1\xEF\xBC\xA2.txt", "\xEF\xBD\x81\xEF\xBD\x82.txt"}, // full-width ＡＢ, ａｂ
+  };
+  const std::string deseretSource = "\xF0\x90\x90\x80.txt";       // 𐐀
+  const std::string deseretDestination = "\xF0\x90\x90\xA8.txt";  // 𐐨
+  std::vector<std::string> expected;
+  for (const auto& [source, destination] : sameFile) {
+    fs.MakeFile("C:\\src\\" + source, "older", Earlier);
+    fs.MakeFile("D:\\dst\\" + destination, "newer", Noon);
+    expected.push_back(destination);
+  }
+  fs.MakeFile("C:\\src\\" + deseretSource, "older", Earlier);
+  fs.MakeFile("D:\\dst\\" + deseretDestination, "newer", Noon);
+  expected.push_back(deseretSource);
+  expected.push_back(deseretDestination);
+  for (const bool verify : {false, true}) {
+    RunOptions.VerifyFlag = verify;
+    ResetRunCounters();
+    Walk();
+    EXPECT_EQ(RunCounters.FilesCopied, verify ? 0 : 1) << "verify " << verify;
+    std::vector<std::string> names = fs.List("D:\\dst");
+    std::sort(names.begin(), names.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    for (const auto& [source, destination] : sameFile)
+      EXPECT_EQ(fs.Content("D:\\dst\\" + destination), "newer") << destination;
+    EXPECT_EQ(fs.Content("D:\\dst\\" + deseretDestination), "newer");
+  }
+}
+
+// A search for a name delivers other files as well: one whose short name is
+// that name, or "report" for "report.". Neither is taken for the file's
+// destination, in a dry run or a real one.
+TEST_F(TreeWalkTest, OtherFilesTheLookupDeliversAreNotTakenForTheDestination) {
+  fs.MakeFile("D:\\dst\\longfilename.txt", "newer", Noon);
+  const std::string alias = fs.ShortName("D:\\dst\\longfilename.txt");
+  ASSERT_EQ(alias, "LONGFI~1.TXT");
+  fs.MakeFile("D:\\dst\\report", "newer", Noon);
+  fs.MakeFile("C:\\src\\" + alias, "older", Earlier);
+  fs.MakeFile("C:\\src\\report.", "older", Earlier);
+  RunOptions.NoUpdateFlag = true;
+  Walk();
+  EXPECT_EQ(Tagged("COPY   "), (std::vector<std::string>{"COPY   C:\\src\\" + alias,
+                                                         "COPY   C:\\src\\report."}));
+
+  // A copy under the short name would land in the file that has it: the
+  // real run gets the other name alone.
+  ASSERT_TRUE(fs.RemoveFile("C:\\src\\" + alias));
+  RunOptions.NoUpdateFlag = false;
+  Walk();
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+  EXPECT_EQ(fs.Content("D:\\dst\\report."), "older");
+  EXPECT_EQ(fs.Content("D:\\dst\\report"), "newer");
+  EXPECT_EQ(fs.Content("D:\\dst\\longfilename.txt"), "newer");
+}
+
+// Names the system would rewrite or take for devices are ordinary names:
+// every file arrives byte for byte under its own name, by both copies.
+TEST_F(TreeWalkTest, NamesTheSystemWouldRewriteArriveUnderTheirOwnNames) {
+  std::string deep = "C:\\src";
+  for (char c = '1'; c <= '5'; ++c) deep += "\\" + std::string(48, c) + "x.";
+  ASSERT_GT(deep.size(), 260u);
+  const std::string names[] = {"name.", "trail ", "aux.c", "con.txt", "nul", "com1.log",
+                               "half\xED\xA0\x80.txt", deep.substr(7) + "\\far. "};
+  size_t size = 0;
+  for (const std::string& name : names) {
+    size += 700;
+    fs.MakeFile("C:\\src\\" + name, std::string(size, static_cast<char>('a' + size % 26)), Noon);
+  }
+  for (const bool verify : {false, true}) {
+    RunOptions.VerifyFlag = verify;
+    const std::string dst = verify ? "D:\\verified" : "D:\\plain";
+    Walk("C:\\src", dst);
+    EXPECT_TRUE(Failures().empty());
+    for (const std::string& name : names)
+      EXPECT_EQ(fs.Content(dst + "\\" + name), fs.Content("C:\\src\\" + name)) << name;
+    std::vector<std::string> copied = fs.Tree(dst);
+    EXPECT_EQ(copied.size(), fs.Tree("C:\\src").size()) << "nothing else arrives";
+  }
 }
 
 }  // namespace

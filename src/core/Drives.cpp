@@ -1,5 +1,6 @@
 #include "core/Drives.h"
 
+#include "core/SubDirs.h"
 #include "platform/Platform.h"
 
 namespace plovik {
@@ -11,30 +12,26 @@ namespace {
 
 std::string RootOf(char letter) { return std::string(1, letter) + ":\\"; }
 
-char UpperLetter(char letter) {
+}  // namespace
+
+char UpperDriveLetter(char letter) {
   return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
 }
 
-bool IsDirectory(const std::string& path) {
-  uint32_t attributes = InvalidAttributes;
-  return Sys().GetAttributes(path, attributes) == 0 && attributes != InvalidAttributes &&
-         (attributes & AttrDirectory) != 0;
+char DriveLetterOf(const std::string& path) {
+  return path.empty() ? '\0' : UpperDriveLetter(path[0]);
 }
-
-}  // namespace
 
 bool DriveExists(char letter) { return Sys().DriveType(letter) > DriveNoRootDir; }
 
-bool DriveReady(char letter) { return DriveExists(letter) && IsDirectory(RootOf(letter)); }
+bool DriveReady(char letter) { return DriveExists(letter) && DirectoryExists(RootOf(letter)); }
 
 int64_t DriveFreeSpace(char letter) {
   if (!DriveReady(letter)) return -1;
-  const char upper = UpperLetter(letter);
+  const char upper = UpperDriveLetter(letter);
   if (upper < 'A' || upper > 'Z') return -2;
-  int64_t freeBytes = 0;
-  int64_t totalBytes = 0;
-  if (!Sys().DiskFreeSpace(upper, freeBytes, totalBytes)) return -1;
-  return freeBytes;
+  const Result<DiskSpace> space = Sys().DiskFreeSpace(upper);
+  return space ? space->freeBytes : -1;
 }
 
 bool DriveFull(char letter) { return DriveFreeSpace(letter) == 0; }
@@ -43,22 +40,24 @@ bool DriveWriteProtected(char letter) {
   const std::string probe = RootOf(letter) + WriteProtectProbeName;
   // An empty probe left over from an earlier test goes first; a non-empty
   // one cannot be removed and then makes the creation below fail.
-  if (IsDirectory(probe)) Sys().RemoveDir(probe);
-  if (Sys().CreateDir(probe) != 0) return true;
-  Sys().RemoveDir(probe);
+  if (DirectoryExists(probe)) (void)Sys().RemoveDir(probe);
+  if (!Sys().CreateDir(probe)) return true;
+  (void)Sys().RemoveDir(probe);
   return false;
 }
 
-uint32_t DriveSectorSize(char letter) { return Sys().SectorSize(letter); }
+uint32_t DriveSectorSize(char letter) {
+  const Result<DriveGeometry> geometry = Sys().Geometry(letter);
+  return geometry ? geometry->bytesPerSector : 0;
+}
 
 uint32_t ConnectNetworkDrive(uintptr_t window, char letter) {
   const std::string local = std::string(1, letter) + ":";
-  std::string remote;
-  const uint32_t error = Sys().NetGetConnection(local, remote);
-  if (error == ErrorSuccess || error == ErrorConnectionUnavail) {
-    return Sys().NetAddConnection(window, local, remote);
-  }
-  return error;
+  // A connected letter and a remembered one that is not connected now are
+  // both connected (again); any other answer is the result.
+  const Result<NetConnection> connection = Sys().NetGetConnection(local);
+  if (!connection) return connection.Error();
+  return Sys().NetAddConnection(window, local, connection->remote).Error();
 }
 
 }  // namespace plovik

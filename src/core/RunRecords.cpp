@@ -37,22 +37,22 @@ int32_t ComputeOneHour() {
 }
 
 std::vector<std::string> RunFlagDumpLines() {
-  const TRunOptions& o = RunOptions;
+  const TRunOptions& options = RunOptions;
   const std::pair<const char*, bool> flags[] = {
-      {"DebugFlag", o.DebugFlag},
-      {"HelpFlag", o.HelpFlag},
-      {"ErrorFlag", o.ErrorFlag},
-      {"SubDirFlag", o.SubDirFlag},
-      {"EmptyFlag", o.EmptyFlag},
-      {"VerifyFlag", o.VerifyFlag},
-      {"IgnoreFileAgeOneHourDiffFlag", o.IgnoreFileAgeOneHourDiffFlag},
-      {"IgnoreFlag", o.IgnoreFlag},
-      {"LogFlag", o.LogFlag},
-      {"NoUpdateFlag", o.NoUpdateFlag},
-      {"QuietFlag", o.QuietFlag},
-      {"ReportFlag", o.ReportFlag},
-      {"AutostartFlag", o.AutostartFlag},
-      {"TerminateFlag", o.TerminateFlag},
+      {"DebugFlag", options.DebugFlag},
+      {"HelpFlag", options.HelpFlag},
+      {"ErrorFlag", options.ErrorFlag},
+      {"SubDirFlag", options.SubDirFlag},
+      {"EmptyFlag", options.EmptyFlag},
+      {"VerifyFlag", options.VerifyFlag},
+      {"IgnoreFileAgeOneHourDiffFlag", options.IgnoreFileAgeOneHourDiffFlag},
+      {"IgnoreFlag", options.IgnoreFlag},
+      {"LogFlag", options.LogFlag},
+      {"NoUpdateFlag", options.NoUpdateFlag},
+      {"QuietFlag", options.QuietFlag},
+      {"ReportFlag", options.ReportFlag},
+      {"AutostartFlag", options.AutostartFlag},
+      {"TerminateFlag", options.TerminateFlag},
   };
   std::vector<std::string> lines;
   for (const auto& [name, value] : flags) {

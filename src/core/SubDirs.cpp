@@ -3,16 +3,13 @@
 #include <limits>
 #include <vector>
 
-#include "platform/Platform.h"
 #include "core/Drives.h"
+#include "lib/PackedDate.h"
+#include "platform/Platform.h"
 
 namespace plovik {
 
 namespace {
-
-char UpperLetter(char letter) {
-  return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
-}
 
 // Creates the levels of rest below built, one per backslash-terminated name.
 // A last name without a backslash is taken as a level too, so that a path
@@ -37,14 +34,14 @@ void CreateLevels(std::string built, std::string rest, char driveLetter, int32_t
   for (size_t i = missing; i < levels.size(); ++i) {
     const std::string& level = levels[i];
     // The drive is known to be ready: its free space alone is asked.
-    int64_t freeBytes = 0;
-    int64_t totalBytes = 0;
-    if (driveLetter != 0 && Sys().DiskFreeSpace(driveLetter, freeBytes, totalBytes) &&
-        freeBytes == 0) {
-      code = SubDirDriveFull;
-      return;
+    if (driveLetter != 0) {
+      const Result<DiskSpace> space = Sys().DiskFreeSpace(driveLetter);
+      if (space && space->freeBytes == 0) {
+        code = SubDirDriveFull;
+        return;
+      }
     }
-    if (Sys().CreateDir(level) == 0) {
+    if (Sys().CreateDir(level)) {
       if (created < std::numeric_limits<int32_t>::max()) ++created;
     } else {
       // The deeper levels fail as well: their parent is missing.
@@ -70,13 +67,13 @@ std::string StripTrailingBackslashes(const std::string& path) {
 }
 
 bool DirectoryExists(const std::string& path) {
-  uint32_t attributes = InvalidAttributes;
-  return !path.empty() && Sys().GetAttributes(path, attributes) == 0 &&
-         attributes != InvalidAttributes && (attributes & AttrDirectory) != 0;
+  if (path.empty()) return false;
+  const Result<uint32_t> attributes = Sys().GetAttributes(path);
+  return attributes && (*attributes & AttrDirectory) != 0;
 }
 
 void CreateSubDir(const std::string& path, int32_t& created, int32_t& code) {
-  const char c = path.empty() ? '\0' : UpperLetter(path[0]);
+  const char c = DriveLetterOf(path);
   const bool drivePath = c >= 'A' && c <= 'Z';
   if (drivePath) {
     if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && path[2] != '\\')) {
@@ -127,24 +124,25 @@ bool CopyDirDate(const std::string& src, const std::string& dst) {
   const std::string dstDir = StripTrailingBackslashes(dst);
   if (!DirectoryExists(srcDir) || !DirectoryExists(dstDir)) return false;
 
-  uint32_t error = 0;
-  int32_t date = -1;
+  constexpr FileShare readersAndDeleters = FileShare::Read | FileShare::Delete;
+  int32_t date = MissingFileDate;
   {
-    FileHandle source = Sys().OpenFile(srcDir, AccessRead, ShareRead | ShareDelete,
-                                       FileDisposition::OpenExisting, FlagBackupSemantics, error);
+    Result<FileHandle> source =
+        Sys().OpenFile(srcDir, FileAccess::Read, readersAndDeleters, FileDisposition::OpenExisting,
+                       FileFlags::BackupSemantics);
     if (!source) return false;
-    date = source->PackedDate();
+    date = (*source)->PackedDate().ValueOr(MissingFileDate);
   }
-  if (date == -1) return false;
+  if (date == MissingFileDate) return false;
 
   // Opened for reading as well: the system hands out a handle's date only
   // when it may read, and the comparison below needs it.
-  FileHandle destination =
-      Sys().OpenFile(dstDir, AccessRead | AccessWrite, ShareRead | ShareDelete,
-                     FileDisposition::OpenExisting, FlagBackupSemantics, error);
+  Result<FileHandle> destination =
+      Sys().OpenFile(dstDir, FileAccess::Read | FileAccess::Write, readersAndDeleters,
+                     FileDisposition::OpenExisting, FileFlags::BackupSemantics);
   if (!destination) return false;
-  if (destination->PackedDate() == date) return true;
-  return destination->SetPackedDate(date) == 0;
+  if ((*destination)->PackedDate().ValueOr(MissingFileDate) == date) return true;
+  return (*destination)->SetPackedDate(date).Ok();
 }
 
 }  // namespace plovik

@@ -4,23 +4,14 @@
 #include <string_view>
 #include <vector>
 
-#include "lib/Utf.h"
 #include "core/Protocol.h"
+#include "lib/Utf.h"
+#include "lib/XStrings.h"
+#include "platform/Platform.h"
 
 namespace plovik {
 
 namespace {
-
-// Blanks and control characters, as trimmed from specification texts.
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-std::string Trimmed(const std::string& text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && IsBlankOrControl(text[first])) ++first;
-  while (last > first && IsBlankOrControl(text[last - 1])) --last;
-  return text.substr(first, last - first);
-}
 
 // Splits a UTF-8 text into its characters; a byte that starts no valid
 // sequence stands for itself, so every byte sequence splits without loss.
@@ -36,9 +27,9 @@ std::vector<std::string_view> Characters(const std::string& text) {
 }
 
 // The part of a name or specification as the matcher compares it: trimmed,
-// upper case, without a leading dot.
+// upper-cased by the system's rules, without a leading dot.
 std::string ComparablePart(const std::string& part) {
-  std::string result = UpperCase(Trimmed(part));
+  std::string result = Sys().UpperCase(Trim(part));
   if (!result.empty() && result[0] == '.') result.erase(0, 1);
   return result;
 }
@@ -46,12 +37,12 @@ std::string ComparablePart(const std::string& part) {
 }  // namespace
 
 bool SpecListTooLong(const std::string& text) {
-  return CharCount(Trimmed(text)) > MaxSpecListChars;
+  return CharCount(Trim(text)) > MaxSpecListChars;
 }
 
 void SplitSpecList(std::string& text, char separator, SpecList& list, uint8_t& count) {
   count = 0;
-  const std::string work = Trimmed(text);
+  const std::string work = Trim(text);
   std::string rebuilt;
   size_t rebuiltChars = 0;
   size_t pos = 0;
@@ -101,9 +92,10 @@ bool SpecIsValid(const std::string& spec) {
   return extension != spec;
 }
 
-bool MatchNamePart(const std::string& text, const std::string& pattern) {
-  const std::string textPart = ComparablePart(text);
-  const std::string patternPart = ComparablePart(pattern);
+namespace {
+
+// Matches parts already made comparable (ComparablePart).
+bool MatchComparableParts(const std::string& textPart, const std::string& patternPart) {
   const bool patternHasStar = patternPart.find('*') != std::string::npos;
 
   if (textPart.empty()) return patternPart.empty() || patternPart[0] == '*';
@@ -119,17 +111,42 @@ bool MatchNamePart(const std::string& text, const std::string& pattern) {
   return true;
 }
 
-bool MatchFileSpec(const std::string& name, const std::string& spec) {
-  std::string nameBase, nameExtension, specBase, specExtension;
-  SplitFileName(name, nameBase, nameExtension);
+// A name's base and extension, made comparable once for all the
+// specifications it is matched against.
+struct ComparableName {
+  std::string base;
+  std::string extension;
+};
+
+ComparableName ComparableNameOf(const std::string& name) {
+  std::string base, extension;
+  SplitFileName(name, base, extension);
+  return {ComparablePart(base), ComparablePart(extension)};
+}
+
+bool MatchComparable(const ComparableName& name, const std::string& spec) {
+  std::string specBase, specExtension;
   SplitFileName(spec, specBase, specExtension);
-  return MatchNamePart(nameBase, specBase) && MatchNamePart(nameExtension, specExtension);
+  return MatchComparableParts(name.base, ComparablePart(specBase)) &&
+         MatchComparableParts(name.extension, ComparablePart(specExtension));
+}
+
+}  // namespace
+
+bool MatchNamePart(const std::string& text, const std::string& pattern) {
+  return MatchComparableParts(ComparablePart(text), ComparablePart(pattern));
+}
+
+bool MatchFileSpec(const std::string& name, const std::string& spec) {
+  return MatchComparable(ComparableNameOf(name), spec);
 }
 
 bool MatchSpecList(const std::string& name, const SpecList& list, uint8_t count) {
   const size_t last = std::min<size_t>(count, MaxSpecEntries);
+  if (last == 0) return false;
+  const ComparableName comparable = ComparableNameOf(name);
   for (size_t i = 1; i <= last; ++i) {
-    if (MatchFileSpec(name, list[i])) return true;
+    if (MatchComparable(comparable, list[i])) return true;
   }
   return false;
 }

@@ -31,21 +31,8 @@ namespace {
 constexpr uint32_t FallbackSectorSize = 2048;
 constexpr const char* PartialCopyName = "~plovik-partial.tmp";
 constexpr const char* PartialCopyNameAlt = "~plovik-partial-2.tmp";
-constexpr uint32_t ShareAll = ShareRead | ShareWrite | ShareDelete;
+constexpr FileShare ShareAll = FileShare::Read | FileShare::Write | FileShare::Delete;
 constexpr uint32_t PlainCopyBufferSize = 1u << 20;
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
-// The upper-cased first character of a path: its drive letter.
-char DriveLetterOf(const std::string& path) { return path.empty() ? '\0' : UpperAscii(path[0]); }
 
 // Where the file name of a path begins.
 size_t NameStart(const std::string& path) {
@@ -53,40 +40,35 @@ size_t NameStart(const std::string& path) {
   return pos == std::string::npos ? 0 : pos + 1;
 }
 
-// An open call that failed without telling why still counts as a failure.
-uint32_t OpenFailure(uint32_t code) { return code != 0 ? code : ErrorInvalidHandle; }
-
 // The size of an existing file, read from its directory entry (which can be
 // read even while another program holds the file open without sharing).
 bool ExistingFileSize(const std::string& path, uint64_t& size) {
-  std::unique_ptr<DirSearch> search = Sys().StartSearch(path);
+  Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(path);
   DirEntry entry;
-  if (!search || !search->Next(entry) || (entry.attributes & AttrDirectory) != 0) return false;
+  if (!search || !(*search)->Next(entry) || (entry.attributes & AttrDirectory) != 0) return false;
   size = entry.size;
   return true;
 }
 
-// Gives dst the last-write time of src, as a PackedFileDate. Returns the
-// Windows error of the step that failed, 0 on success.
-uint32_t CopyFileDateCode(const std::string& src, const std::string& dst) {
-  uint32_t attributes = 0;
-  uint32_t code = Sys().GetAttributes(src, attributes);
-  if (code != 0) return code;
-  code = Sys().GetAttributes(dst, attributes);
-  if (code != 0) return code;
+// Gives dst the last-write time of src, as a PackedFileDate.
+Result<void> CopyFileDateOf(const std::string& src, const std::string& dst) {
+  if (const Result<uint32_t> found = Sys().GetAttributes(src); !found)
+    return Failure(found.Error());
+  if (const Result<uint32_t> found = Sys().GetAttributes(dst); !found)
+    return Failure(found.Error());
 
-  FileHandle source = Sys().OpenFile(src, AccessRead, ShareAll, FileDisposition::OpenExisting,
-                                     FlagNone, code);
-  if (!source) return OpenFailure(code);
-  const int32_t date = source->PackedDate();
-  source.reset();
+  Result<FileHandle> source = Sys().OpenFile(src, FileAccess::Read, ShareAll,
+                                             FileDisposition::OpenExisting, FileFlags::None);
+  if (!source) return Failure(source.Error());
+  const int32_t date = (*source)->PackedDate().ValueOr(MissingFileDate);
+  source->reset();  // closes the source
   // The source's date could not be read: a read failure of the source.
-  if (date == MissingFileDate) return ErrorReadFault;
+  if (date == MissingFileDate) return Failure(ErrorReadFault);
 
-  FileHandle target = Sys().OpenFile(dst, AccessWrite, ShareAll, FileDisposition::OpenExisting,
-                                     FlagNone, code);
-  if (!target) return OpenFailure(code);
-  return target->SetPackedDate(date);
+  Result<FileHandle> target = Sys().OpenFile(dst, FileAccess::Write, ShareAll,
+                                             FileDisposition::OpenExisting, FileFlags::None);
+  if (!target) return Failure(target.Error());
+  return (*target)->SetPackedDate(date);
 }
 
 int16_t AskAfterBeep(const std::string& text, uint32_t buttons) {
@@ -97,8 +79,8 @@ int16_t AskAfterBeep(const std::string& text, uint32_t buttons) {
 // Removes a partial copy; a copy that was already given read-only
 // attributes loses them first.
 void RemovePartialCopy(const std::string& partial) {
-  Sys().SetAttributes(partial, 0);
-  Sys().RemoveFile(partial);
+  (void)Sys().SetAttributes(partial, 0);
+  (void)Sys().RemoveFile(partial);
 }
 
 struct CopyRequest {
@@ -116,40 +98,38 @@ struct CopyRequest {
 // Creates (or empties) the partial copy. A read-only or hidden leftover of
 // an interrupted run refuses that; its attributes are then cleared and the
 // creation is tried once more.
-FileHandle CreatePartialCopy(const std::string& partial, uint32_t access, uint32_t flags,
-                             uint32_t& code) {
-  const uint32_t share = ShareRead | ShareWrite;
-  FileHandle file =
-      Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags, code);
-  if (!file && code == ErrorAccessDenied && Sys().SetAttributes(partial, 0) == 0)
-    file = Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags, code);
+Result<FileHandle> CreatePartialCopy(const std::string& partial, FileAccess access,
+                                     FileFlags flags) {
+  const FileShare share = FileShare::Read | FileShare::Write;
+  Result<FileHandle> file =
+      Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags);
+  if (!file && file.Error() == ErrorAccessDenied && Sys().SetAttributes(partial, 0))
+    file = Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags);
   return file;
 }
 
 // Renames the finished partial copy over the destination. The destination's
 // attributes are cleared first when a read-only, hidden or system file
 // refuses to be replaced.
-uint32_t PutPartialInPlace(const std::string& partial, const std::string& dst) {
-  uint32_t code = Sys().ReplaceFile(partial, dst);
-  if (code == ErrorAccessDenied && Sys().SetAttributes(dst, 0) == 0)
-    code = Sys().ReplaceFile(partial, dst);
-  return code;
+Result<void> PutPartialInPlace(const std::string& partial, const std::string& dst) {
+  Result<void> replaced = Sys().ReplaceFile(partial, dst);
+  if (replaced.Error() == ErrorAccessDenied && Sys().SetAttributes(dst, 0))
+    replaced = Sys().ReplaceFile(partial, dst);
+  return replaced;
 }
 
 // Copies the rest of source into copy through a buffer kept from one file
 // to the next.
-uint32_t CopyBytes(File& source, File& copy) {
+Result<void> CopyBytes(File& source, File& copy) {
   static std::vector<uint8_t> buffer(PlainCopyBufferSize);
   for (;;) {
-    uint32_t got = 0;
-    uint32_t code = source.Read(buffer.data(), PlainCopyBufferSize, got);
-    if (code != 0) return code;
-    if (got == 0) return 0;
-    uint32_t put = 0;
-    code = copy.Write(buffer.data(), got, put);
-    if (code != 0) return code;
-    if (put != got) return ErrorWriteFault;  // a short write without an error
-    if (got < PlainCopyBufferSize) return 0;  // a short block is the last one
+    const Result<uint32_t> got = source.Read(buffer.data(), PlainCopyBufferSize);
+    if (!got) return Failure(got.Error());
+    if (*got == 0) return Success();
+    const Result<uint32_t> put = copy.Write(buffer.data(), *got);
+    if (!put) return Failure(put.Error());
+    if (*put != *got) return Failure(ErrorWriteFault);  // a short write without an error
+    if (*got < PlainCopyBufferSize) return Success();   // a short block is the last one
   }
 }
 
@@ -170,25 +150,26 @@ bool RoomWithoutOldCopy(uint32_t code, uint64_t sourceSize, const std::string& d
 // The system's own copy into the partial copy, renamed over the destination
 // when complete: for files with more than their bytes (named data streams,
 // encryption), which only the system knows how to carry over.
-uint32_t SystemCopyThroughPartial(const std::string& src, const std::string& dst,
-                                  const std::string& partial) {
-  uint32_t code = Sys().SystemCopy(src, partial, false);
+Result<void> SystemCopyThroughPartial(const std::string& src, const std::string& dst,
+                                      const std::string& partial) {
+  Result<void> copied = Sys().SystemCopy(src, partial, false);
   // A read-only or hidden leftover of an interrupted run refuses to be
   // replaced.
-  if (code == ErrorAccessDenied && Sys().SetAttributes(partial, 0) == 0)
-    code = Sys().SystemCopy(src, partial, false);
-  if (code == ErrorDiskFull || code == ErrorHandleDiskFull) {
+  if (copied.Error() == ErrorAccessDenied && Sys().SetAttributes(partial, 0))
+    copied = Sys().SystemCopy(src, partial, false);
+  if (copied.Error() == ErrorDiskFull || copied.Error() == ErrorHandleDiskFull) {
     RemovePartialCopy(partial);
     uint64_t sourceSize = 0;
-    if (ExistingFileSize(src, sourceSize) && RoomWithoutOldCopy(code, sourceSize, dst)) {
-      Sys().SetAttributes(dst, 0);
-      Sys().RemoveFile(dst);
-      code = Sys().SystemCopy(src, partial, false);
+    if (ExistingFileSize(src, sourceSize) &&
+        RoomWithoutOldCopy(copied.Error(), sourceSize, dst)) {
+      (void)Sys().SetAttributes(dst, 0);
+      (void)Sys().RemoveFile(dst);
+      copied = Sys().SystemCopy(src, partial, false);
     }
   }
-  if (code == 0) code = PutPartialInPlace(partial, dst);
-  if (code != 0) RemovePartialCopy(partial);
-  return code;
+  if (copied) copied = PutPartialInPlace(partial, dst);
+  if (!copied) RemovePartialCopy(partial);
+  return copied;
 }
 
 // What one copy holds while it runs; released by the clean-up.
@@ -239,14 +220,15 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     return;
   }
 
-  uint32_t code = 0;
-  hold.source = Sys().OpenFile(rq.src, AccessRead, ShareAll, FileDisposition::OpenExisting,
-                               FlagNoBuffering | FlagSequentialScan, code);
-  if (!hold.source) {
-    setError(OpenFailure(code));
+  Result<FileHandle> source =
+      Sys().OpenFile(rq.src, FileAccess::Read, ShareAll, FileDisposition::OpenExisting,
+                     FileFlags::NoBuffering | FileFlags::SequentialScan);
+  if (!source) {
+    setError(source.Error());
     result = CopyWindowsError;
     return;
   }
+  hold.source = std::move(*source);
 
   // The old destination keeps its attributes until the new copy replaces
   // it; a read-only one has them cleared only when it refuses that.
@@ -254,10 +236,14 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     result = CopyOk;
     error = 0;
     answer = ModalOk;
-    hold.partial = CreatePartialCopy(
-        rq.partial, AccessRead | AccessWrite | AccessDelete, FlagWriteThrough | FlagNoBuffering | FlagSequentialScan, code);
-    if (hold.partial) break;
-    setError(OpenFailure(code));
+    Result<FileHandle> partial = CreatePartialCopy(
+        rq.partial, FileAccess::Read | FileAccess::Write | FileAccess::Delete,
+        FileFlags::WriteThrough | FileFlags::NoBuffering | FileFlags::SequentialScan);
+    if (partial) {
+      hold.partial = std::move(*partial);
+      break;
+    }
+    setError(partial.Error());
     result = CopyWindowsError;
     if (!rq.dialogs) return;
     answer = AskAfterBeep(WinErrorText(static_cast<uint32_t>(error), false),
@@ -284,13 +270,12 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     }
     return;
   }
-  uint64_t sourceSize = 0;
-  code = hold.source->Size(sourceSize);
-  if (code != 0) {
-    setError(code);
+  const Result<uint64_t> sourceSize = hold.source->Size();
+  if (!sourceSize) {
+    setError(sourceSize.Error());
     return;
   }
-  const int64_t sourceBytes = static_cast<int64_t>(sourceSize);
+  const int64_t sourceBytes = static_cast<int64_t>(*sourceSize);
   if (freeBytes + oldBytes < sourceBytes) {
     setError(ErrorDiskFull);
     if (rq.dialogs) {
@@ -303,8 +288,15 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // The new copy fits only once the old destination is gone.
   const bool removeOldFirst = freeBytes >= 0 && freeBytes < sourceBytes && oldBytes > 0;
 
-  hold.bufferA = Sys().AllocatePages(bufferSize, code);
-  if (hold.bufferA) hold.bufferB = Sys().AllocatePages(bufferSize, code);
+  uint32_t code = 0;
+  for (std::unique_ptr<PageBuffer>* buffer : {&hold.bufferA, &hold.bufferB}) {
+    Result<std::unique_ptr<PageBuffer>> pages = Sys().AllocatePages(bufferSize);
+    if (!pages) {
+      code = pages.Error();
+      break;
+    }
+    *buffer = std::move(*pages);
+  }
   if (!hold.bufferA || !hold.bufferB) {
     setError(ErrorOutOfStructures);
     if (rq.dialogs) {
@@ -316,7 +308,7 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   }
 
   // When this removal fails, the writes report the lack of space.
-  if (removeOldFirst) Sys().RemoveFile(rq.dst);
+  if (removeOldFirst) (void)Sys().RemoveFile(rq.dst);
 
   uint8_t* const dataA = hold.bufferA->Data();
   uint8_t* const dataB = hold.bufferB->Data();
@@ -334,24 +326,24 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     }
     Tk().SetScreenCursor(CursorKind::Hourglass);
 
-    uint32_t readCount = 0;
-    code = hold.source->Read(dataA, bufferSize, readCount);
-    if (code != 0) {
-      setError(code);
+    const Result<uint32_t> read = hold.source->Read(dataA, bufferSize);
+    if (!read) {
+      setError(read.Error());
       return;
     }
+    const uint32_t readCount = *read;
     if (readCount == 0) break;
     totalRead += readCount;
 
     // Unbuffered writes take whole sectors: pad the last block with zeros.
     const uint32_t writeCount = (readCount + dstSector - 1) / dstSector * dstSector;
     std::memset(dataA + readCount, 0, writeCount - readCount);
-    uint32_t written = 0;
-    code = hold.partial->Write(dataA, writeCount, written);
-    if (code != 0) {
-      setError(code);
+    const Result<uint32_t> write = hold.partial->Write(dataA, writeCount);
+    if (!write) {
+      setError(write.Error());
       return;
     }
+    const uint32_t written = *write;
     totalWritten += written;
     if (written < writeCount) {
       // A short write without an error is still a write failure.
@@ -360,19 +352,23 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
     }
 
     if (rq.verify) {
-      const uint64_t blockEnd = hold.partial->Position();
+      const uint64_t blockEnd = hold.partial->Position().ValueOr(0);
+      bool readBackOk = false;
       uint32_t readBack = 0;
-      code = hold.partial->Seek(blockStart);
-      if (code == 0) code = hold.partial->Read(dataB, bufferSize, readBack);
-      const uint32_t seekBack = hold.partial->Seek(blockEnd);
+      if (hold.partial->Seek(blockStart)) {
+        const Result<uint32_t> back = hold.partial->Read(dataB, bufferSize);
+        readBackOk = back.Ok();
+        readBack = back.ValueOr(0);
+      }
+      const Result<void> seekBack = hold.partial->Seek(blockEnd);
       blockStart = blockEnd;
-      if (code != 0 || readBack < readCount ||
+      if (!readBackOk || readBack < readCount ||
           !BlockMatches(dataA, dataB, readCount, writeCount, readBack)) {
         setError(ErrorWriteFault);
         return;
       }
-      if (seekBack != 0) {
-        setError(seekBack);
+      if (!seekBack) {
+        setError(seekBack.Error());
         return;
       }
     }
@@ -382,10 +378,15 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // it, after its last change, so that closing it keeps that date. An
   // undated copy would look newer than its source: a date that cannot be
   // read or set fails the copy.
-  const int32_t sourceDate = hold.source->PackedDate();
+  const int32_t sourceDate = hold.source->PackedDate().ValueOr(MissingFileDate);
   FileStamp sourceStamp = rq.hints.sourceStamp;
-  if (sourceStamp.lastWrite == 0 && hold.source->Stamp(sourceStamp) != 0)
-    sourceStamp.attributes = 0;
+  if (sourceStamp.lastWrite == 0) {
+    const Result<FileStamp> stamp = hold.source->Stamp();
+    if (stamp)
+      sourceStamp = *stamp;
+    else
+      sourceStamp.attributes = 0;
+  }
   hold.source.reset();
   if (sourceDate == MissingFileDate) {
     setError(ErrorReadFault);  // a read failure of the source
@@ -396,27 +397,27 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   // a sector on an unbuffered handle, otherwise through a second, buffered
   // handle.
   bool trimmed = totalWritten == totalRead;
-  if (!trimmed && hold.partial->Seek(totalRead) == 0 && hold.partial->SetEnd() == 0)
-    trimmed = true;
+  if (!trimmed && hold.partial->Seek(totalRead) && hold.partial->SetEnd()) trimmed = true;
   if (!trimmed) {
     hold.partial.reset();
-    hold.partial = Sys().OpenFile(rq.partial, AccessRead | AccessWrite | AccessDelete,
-                                  ShareRead | ShareWrite, FileDisposition::OpenExisting,
-                                  FlagWriteThrough | FlagSequentialScan, code);
-    if (!hold.partial) {
-      setError(OpenFailure(code));
+    Result<FileHandle> reopened =
+        Sys().OpenFile(rq.partial, FileAccess::Read | FileAccess::Write | FileAccess::Delete,
+                       FileShare::Read | FileShare::Write, FileDisposition::OpenExisting,
+                       FileFlags::WriteThrough | FileFlags::SequentialScan);
+    if (!reopened) {
+      setError(reopened.Error());
       return;
     }
-    code = hold.partial->Seek(totalRead);
-    if (code == 0) code = hold.partial->SetEnd();
-    if (code != 0) {
-      setError(code);
+    hold.partial = std::move(*reopened);
+    Result<void> cut = hold.partial->Seek(totalRead);
+    if (cut) cut = hold.partial->SetEnd();
+    if (!cut) {
+      setError(cut.Error());
       return;
     }
   }
-  code = hold.partial->SetPackedDate(sourceDate);
-  if (code != 0) {
-    setError(code);
+  if (const Result<void> dated = hold.partial->SetPackedDate(sourceDate); !dated) {
+    setError(dated.Error());
     return;
   }
   // The source's attributes, unless a new file has them already (the date
@@ -424,16 +425,16 @@ void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t&
   if (sourceStamp.attributes != 0 && sourceStamp.attributes != AttrArchive) {
     FileStamp attributesOnly;
     attributesOnly.attributes = sourceStamp.attributes;
-    hold.partial->SetStamp(attributesOnly);
+    (void)hold.partial->SetStamp(attributesOnly);
   }
 
-  code = hold.partial->RenameTo(rq.dst);
+  Result<void> renamed = hold.partial->RenameTo(rq.dst);
   // A read-only destination refuses to be replaced.
-  if (code == ErrorAccessDenied && Sys().SetAttributes(rq.dst, 0) == 0)
-    code = hold.partial->RenameTo(rq.dst);
+  if (renamed.Error() == ErrorAccessDenied && Sys().SetAttributes(rq.dst, 0))
+    renamed = hold.partial->RenameTo(rq.dst);
   hold.partial.reset();
-  if (code != 0) {
-    setError(code);
+  if (!renamed) {
+    setError(renamed.Error());
     return;
   }
   hold.deletePartial = false;
@@ -490,26 +491,32 @@ std::string CopyResultText(int32_t result, char dstLetter, uint32_t error) {
 }
 
 bool CopyFileDate(const std::string& src, const std::string& dst) {
-  return CopyFileDateCode(src, dst) == 0;
+  return CopyFileDateOf(src, dst).Ok();
 }
 
 std::string PartialCopyPath(const std::string& dst) {
   const size_t nameStart = NameStart(dst);
   const std::string name = dst.substr(nameStart);
   return dst.substr(0, nameStart) +
-         (EqualNoCase(name, PartialCopyName) ? PartialCopyNameAlt : PartialCopyName);
+         (Sys().SameName(name, PartialCopyName) ? PartialCopyNameAlt : PartialCopyName);
 }
 
-uint32_t CopyFilePlain(const std::string& src, const std::string& dst, const CopyHints& hints) {
+Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
+                           const CopyHints& hints) {
   const std::string partial = PartialCopyPath(dst);
-  uint32_t code = 0;
-  FileHandle source = Sys().OpenFile(src, AccessRead, ShareAll, FileDisposition::OpenExisting,
-                                     FlagSequentialScan, code);
-  if (!source) return OpenFailure(code);
+  Result<FileHandle> opened = Sys().OpenFile(src, FileAccess::Read, ShareAll,
+                                             FileDisposition::OpenExisting,
+                                             FileFlags::SequentialScan);
+  if (!opened) return Failure(opened.Error());
+  FileHandle source = std::move(*opened);
   // Taken before the data: a source that changes while it is copied leaves
   // a copy dated before the change, which the next run replaces.
   FileStamp stamp = hints.sourceStamp;
-  if (stamp.lastWrite == 0 && (code = source->Stamp(stamp)) != 0) return code;
+  if (stamp.lastWrite == 0) {
+    const Result<FileStamp> own = source->Stamp();
+    if (!own) return Failure(own.Error());
+    stamp = *own;
+  }
   if ((stamp.attributes & AttrEncrypted) != 0 ||
       (hints.streamsPossible && source->HasNamedStreams())) {
     source.reset();
@@ -518,34 +525,39 @@ uint32_t CopyFilePlain(const std::string& src, const std::string& dst, const Cop
 
   FileHandle copy;
   for (int attempt = 0;; ++attempt) {
-    if (attempt > 0 && (code = source->Seek(0)) != 0) return code;
-    copy = CreatePartialCopy(partial, AccessWrite | AccessDelete, FlagSequentialScan, code);
-    if (!copy) return OpenFailure(code);
-    code = CopyBytes(*source, *copy);
-    if (code == 0) break;
+    if (attempt > 0) {
+      if (const Result<void> rewound = source->Seek(0); !rewound) return rewound;
+    }
+    Result<FileHandle> created =
+        CreatePartialCopy(partial, FileAccess::Write | FileAccess::Delete,
+                          FileFlags::SequentialScan);
+    if (!created) return Failure(created.Error());
+    copy = std::move(*created);
+    const Result<void> copied = CopyBytes(*source, *copy);
+    if (copied) break;
     copy.reset();
     RemovePartialCopy(partial);
-    uint64_t sourceSize = 0;
-    if (attempt > 0 || source->Size(sourceSize) != 0 ||
-        !RoomWithoutOldCopy(code, sourceSize, dst))
-      return code;
-    Sys().SetAttributes(dst, 0);
-    Sys().RemoveFile(dst);
+    const Result<uint64_t> sourceSize = source->Size();
+    if (attempt > 0 || !sourceSize || !RoomWithoutOldCopy(copied.Error(), *sourceSize, dst))
+      return copied;
+    (void)Sys().SetAttributes(dst, 0);
+    (void)Sys().RemoveFile(dst);
   }
   source.reset();
 
   // A new file has the archive attribute already: the common source that
   // has no other needs its date only, which is quicker to set alone.
   if (stamp.attributes == AttrArchive) stamp.attributes = 0;
-  code = copy->SetStamp(stamp);
-  if (code == 0) {
-    code = copy->RenameTo(dst);
+  Result<void> placed = copy->SetStamp(stamp);
+  if (placed) {
+    placed = copy->RenameTo(dst);
     // A read-only destination refuses to be replaced.
-    if (code == ErrorAccessDenied && Sys().SetAttributes(dst, 0) == 0) code = copy->RenameTo(dst);
+    if (placed.Error() == ErrorAccessDenied && Sys().SetAttributes(dst, 0))
+      placed = copy->RenameTo(dst);
   }
   copy.reset();
-  if (code != 0) RemovePartialCopy(partial);
-  return code;
+  if (!placed) RemovePartialCopy(partial);
+  return placed;
 }
 
 void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,

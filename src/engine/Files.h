@@ -58,10 +58,9 @@ struct CopyHints {
 // go through the system cache, the partial copy takes the source's exact
 // last-write time and attributes and renames itself over the destination
 // when complete. A source with named data streams or encryption is copied
-// by the system's own copy instead. Returns the Windows error code, 0 on
-// success.
-uint32_t CopyFilePlain(const std::string& src, const std::string& dst,
-                       const CopyHints& hints = {});
+// by the system's own copy instead.
+Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
+                           const CopyHints& hints = {});
 
 void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,
                       int32_t& error, int32_t& result, int16_t& answer, bool dialogs,

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "lib/Utf.h"
+#include "lib/XStrings.h"
 #include "platform/Platform.h"
 
 namespace plovik {
@@ -22,19 +23,6 @@ constexpr char32_t Cp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string Cp1252ToUtf8(const std::string& bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
@@ -47,40 +35,6 @@ std::string Cp1252ToUtf8(const std::string& bytes) {
     }
   }
   return out;
-}
-
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-bool IsValidUtf8(const std::string& bytes) {
-  size_t i = 0;
-  const size_t n = bytes.size();
-  while (i < n) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len;
-    char32_t cp;
-    char32_t min;
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2, cp = b & 0x1F, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3, cp = b & 0x0F, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4, cp = b & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + len > n) return false;
-    for (size_t k = 1; k < len; ++k) {
-      const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += len;
-  }
-  return true;
 }
 
 std::u16string Utf16Units(const std::string& bytes, size_t start, bool bigEndian) {
@@ -130,45 +84,36 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 // A line without its comment and without blanks at both ends.
-std::string LineContent(const std::string& line) {
-  std::string content = line.substr(0, line.find(';'));
-  size_t first = 0;
-  size_t last = content.size();
-  while (first < last && static_cast<unsigned char>(content[first]) <= 0x20) ++first;
-  while (last > first && static_cast<unsigned char>(content[last - 1]) <= 0x20) --last;
-  return content.substr(first, last - first);
-}
+std::string LineContent(const std::string& line) { return Trim(line.substr(0, line.find(';'))); }
 
 // Finds the skip list file of a directory (any letter case; read-only,
 // hidden, system and archive files, never a directory). Empty when none.
 std::string FindSkipListFile(const std::string& directory) {
   // Most directories have none: the quick question for the name settles
   // that without a search (which takes far longer on some systems).
-  uint32_t attributes = 0;
-  if (Sys().GetAttributes(directory + SkipListFileName, attributes) == ErrorFileNotFound)
-    return {};
-  std::unique_ptr<DirSearch> search = Sys().StartSearch(directory + SkipListFileName);
+  if (Sys().GetAttributes(directory + SkipListFileName).Error() == ErrorFileNotFound) return {};
+  Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(directory + SkipListFileName);
   if (!search) return {};
   DirEntry entry;
-  while (search->Next(entry)) {
+  while ((*search)->Next(entry)) {
     if ((entry.attributes & (AttrDirectory | AttrVolumeId)) == 0) return directory + entry.name;
   }
   return {};
 }
 
-// Reads a whole file; 0 or the Windows error code.
-uint32_t ReadWholeFile(const std::string& path, std::string& bytes) {
-  uint32_t error = 0;
-  FileHandle file = Sys().OpenFile(path, AccessRead, ShareRead | ShareWrite,
-                                   FileDisposition::OpenExisting, FlagSequentialScan, error);
-  if (!file) return error != 0 ? error : ErrorInvalidHandle;
+// Reads a whole file.
+Result<std::string> ReadWholeFile(const std::string& path) {
+  Result<FileHandle> file =
+      Sys().OpenFile(path, FileAccess::Read, FileShare::Read | FileShare::Write,
+                     FileDisposition::OpenExisting, FileFlags::SequentialScan);
+  if (!file) return Failure(file.Error());
+  std::string bytes;
   std::vector<char> chunk(ReadChunk);
   for (;;) {
-    uint32_t done = 0;
-    error = file->Read(chunk.data(), ReadChunk, done);
-    if (error != 0) return error;
-    if (done == 0) return 0;
-    bytes.append(chunk.data(), done);
+    const Result<uint32_t> done = (*file)->Read(chunk.data(), ReadChunk);
+    if (!done) return Failure(done.Error());
+    if (*done == 0) return bytes;
+    bytes.append(chunk.data(), *done);
   }
 }
 
@@ -191,27 +136,26 @@ SkipListEntries ReadSkipList(const std::string& directory, int section) {
     return result;
   }
 
-  std::string bytes;
-  const uint32_t error = ReadWholeFile(path, bytes);
-  if (error != 0) {
-    result.error = error;
+  const Result<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) {
+    result.error = bytes.Error();
     return result;
   }
-  const std::vector<std::string> lines = SplitLines(DecodeText(bytes));
+  const std::vector<std::string> lines = SplitLines(DecodeText(*bytes));
 
   size_t next = 0;
   std::string line;
   while (next < lines.size() && result.count < MaxSpecEntries) {
     // Section search; the line that ended the previous section is tested
     // first, so a repeated marker continues the entry list directly.
-    while (next < lines.size() && UpperCase(line).find(marker) == std::string::npos) {
+    while (next < lines.size() && Sys().UpperCase(line).find(marker) == std::string::npos) {
       line = LineContent(lines[next++]);
     }
     bool ended = false;
     while (!ended && next < lines.size() && result.count < MaxSpecEntries) {
       line = LineContent(lines[next++]);
       ended = line.find('[') != std::string::npos;
-      if (!ended && !line.empty()) result.entries[++result.count] = UpperCase(line);
+      if (!ended && !line.empty()) result.entries[++result.count] = Sys().UpperCase(line);
     }
   }
   return result;

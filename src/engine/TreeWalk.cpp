@@ -9,7 +9,6 @@
 #include "engine/Files.h"
 #include "engine/SkipList.h"
 #include "lib/PackedDate.h"
-#include "lib/Utf.h"
 #include "lib/WinErrors.h"
 #include "lib/XStrings.h"
 #include "platform/Platform.h"
@@ -96,13 +95,6 @@ std::string WithoutTrailingBackslash(const std::string& dir) {
 }
 
 bool IsNetworkPath(const std::string& path) { return !path.empty() && path[0] == '\\'; }
-
-char DriveLetterOf(const std::string& path) {
-  if (path.empty()) return '\0';
-  char c = path[0];
-  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return c;
-}
 
 bool ActionLinesWanted() { return !RunOptions.QuietFlag; }
 bool ReportLinesWanted() { return RunOptions.ReportFlag && !RunOptions.QuietFlag; }
@@ -267,7 +259,7 @@ void CopyOneFile(const std::string& srcDir, const std::string& dstDir, const Dir
         // A retry asks the drive afresh.
         hints.dstFreeBytes = -1;
       } else {
-        const uint32_t code = CopyFilePlain(srcPath, dstPath, hints);
+        const uint32_t code = CopyFilePlain(srcPath, dstPath, hints).Error();
         error = static_cast<int32_t>(code);
         result = CopyResultFromWinError(code);
       }
@@ -319,42 +311,49 @@ std::string HexAttributes(uint32_t attributes) {
 // are processed, so that a re-run with nothing to do needs no search per
 // file. The listing only ever spares work: a file that it shows missing or
 // older is looked up again right before the copy decision, so nothing is
-// overwritten on the strength of a stale listing.
+// overwritten on the strength of a stale listing. Names are filed by their
+// upper-case form and taken as the same name only when the system says so
+// (several names may share an upper-case form and still differ).
 class DestinationListing {
  public:
   explicit DestinationListing(const std::string& dstDir) : dstDir_(dstDir) {}
   bool Find(const std::string& name, DirEntry& found) {
     if (!listed_) List();
-    auto it = files_.find(UpperCase(name));
-    if (it == files_.end()) return false;
-    found = it->second;
-    return true;
+    const auto [first, last] = files_.equal_range(Sys().UpperCase(name));
+    for (auto it = first; it != last; ++it) {
+      if (Sys().SameName(it->second.name, name)) {
+        found = it->second;
+        return true;
+      }
+    }
+    return false;
   }
 
  private:
   void List() {
     listed_ = true;
-    std::unique_ptr<DirSearch> search = Sys().StartSearch(dstDir_ + "*");
+    Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(dstDir_ + "*");
+    if (!search) return;
     DirEntry entry;
-    while (search && search->Next(entry)) {
-      if ((entry.attributes & (AttrDirectory | AttrVolumeId)) == 0)
-        files_.emplace(UpperCase(entry.name), entry);
+    while ((*search)->Next(entry)) {
+      if (IsFileEntry(entry)) files_.emplace(Sys().UpperCase(entry.name), entry);
     }
   }
   const std::string& dstDir_;
   bool listed_ = false;
-  std::unordered_map<std::string, DirEntry> files_;
+  std::unordered_multimap<std::string, DirEntry> files_;
 };
 
-// Looks the file up in the destination directory by its exact name (the
-// search would also match a short 8.3 alias of another file).
+// Looks the file up in the destination directory: the search may deliver
+// other files as well (one whose short 8.3 alias is the name, or "name"
+// for a search for "name."), so only the one the system takes for the same
+// name counts.
 bool FindDestinationFile(const std::string& dstDir, const std::string& name, DirEntry& found) {
-  std::unique_ptr<DirSearch> search = Sys().StartSearch(dstDir + name);
+  Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(dstDir + name);
   if (!search) return false;
-  const std::string wanted = UpperCase(name);
   DirEntry entry;
-  while (NextEntry(*search, entry, IsFileEntry)) {
-    if (UpperCase(entry.name) == wanted) {
+  while (NextEntry(**search, entry, IsFileEntry)) {
+    if (Sys().SameName(entry.name, name)) {
       found = entry;
       return true;
     }
@@ -371,7 +370,8 @@ void UpdateFileAttributes(const std::string& dstPath, uint32_t sourceAttributes,
   if (merged == dstAttributes) return;
   if (ActionLinesWanted())
     ProtocolAdd("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " + dstPath);
-  const uint32_t error = RunOptions.NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged);
+  const uint32_t error =
+      RunOptions.NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged).Error();
   if (error == 0) {
     if (!RunOptions.NoUpdateFlag) CountUp(RunCounters.FileAttributesUpdated);
   } else {
@@ -386,22 +386,23 @@ void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool 
 
   const std::string srcPath = WithoutTrailingBackslash(srcDir);
   const std::string dstPath = WithoutTrailingBackslash(dstDir);
-  uint32_t sourceAttributes = 0;
-  uint32_t error = Sys().GetAttributes(srcPath, sourceAttributes);
-  if (error != 0) {
-    ProtocolFailure(Trim(WinErrorText(error, false)));
+  const Result<uint32_t> source = Sys().GetAttributes(srcPath);
+  if (!source) {
+    ProtocolFailure(Trim(WinErrorText(source.Error(), false)));
     return;
   }
-  uint32_t dstAttributes = 0;
-  error = Sys().GetAttributes(dstPath, dstAttributes);
-  if (error != 0) {
-    ProtocolFailure(Trim(WinErrorText(error, false)));
+  const Result<uint32_t> destination = Sys().GetAttributes(dstPath);
+  if (!destination) {
+    ProtocolFailure(Trim(WinErrorText(destination.Error(), false)));
     return;
   }
+  const uint32_t sourceAttributes = *source;
+  const uint32_t dstAttributes = *destination;
   if (dstAttributes == sourceAttributes) return;
   const uint32_t merged = MergeAttributes(sourceAttributes, dstAttributes);
   if (merged == dstAttributes) return;
-  error = RunOptions.NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged);
+  const uint32_t error =
+      RunOptions.NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged).Error();
   if (error != 0) {
     ProtocolFailure(Trim(WinErrorText(error, false)));
     return;
@@ -473,7 +474,8 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   DirEntry file;
   bool found = false;
   if (!spec.empty()) {
-    search = Sys().StartSearch(srcDir + spec);
+    Result<std::unique_ptr<DirSearch>> started = Sys().StartSearch(srcDir + spec);
+    if (started) search = std::move(*started);
     found = search && NextEntry(*search, file, IsFileEntry);
   }
   if (!RunOptions.EmptyFlag && !found) return;
@@ -562,9 +564,9 @@ void WalkDirectory(std::string srcDir, std::string dstDir) {
 
   if (RunOptions.SubDirFlag) {
     const SkipListEntries skip = ReadSkipSection(srcDir, SkipSubDirectories);
-    std::unique_ptr<DirSearch> search = Sys().StartSearch(srcDir + "*.*");
+    Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(srcDir + "*.*");
     DirEntry entry;
-    while (search && NextEntry(*search, entry, IsSubDirEntry)) {
+    while (search && NextEntry(**search, entry, IsSubDirEntry)) {
       Tk().ProcessMessages();
       if (RunState.AbortRequested) return;
       if (skip.count > 0 && MatchSpecList(entry.name, skip.entries, skip.count)) {

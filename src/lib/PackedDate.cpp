@@ -9,6 +9,8 @@ namespace {
 constexpr int FirstYear = 1980;
 constexpr int LastYear = 2107;
 
+}  // namespace
+
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
@@ -16,8 +18,6 @@ int DaysInMonth(int year, int month) {
   if (month == 2 && IsLeapYear(year)) return 29;
   return days[month - 1];
 }
-
-}  // namespace
 
 int32_t PackDate(int year, int month, int day, int hour, int minute, int second) {
   if (year < FirstYear) return OldestPackedDate;

@@ -14,6 +14,10 @@ constexpr int32_t MissingFileDate = -1;
 constexpr int32_t OldestPackedDate = 0x00210000;
 constexpr int32_t NewestPackedDate = static_cast<int32_t>(0xFF9FBF7Du);
 
+bool IsLeapYear(int year);
+// Days of a month (1..12) of a year.
+int DaysInMonth(int year, int month);
+
 // Packs a civil date and time; values outside the format's range clamp to
 // its ends (a year before 1980 gives OldestPackedDate, one after 2107
 // NewestPackedDate); a month, day or time of day out of range is clamped

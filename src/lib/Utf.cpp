@@ -7,11 +7,19 @@ namespace plovik {
 namespace {
 
 constexpr char32_t ReplacementChar = 0xFFFD;
+constexpr char32_t FirstSurrogate = 0xD800;
+constexpr char32_t FirstLowSurrogate = 0xDC00;
+constexpr char32_t LastSurrogate = 0xDFFF;
+constexpr char32_t FirstSupplementary = 0x10000;
+
+// Whether a WTF-8 surrogate sequence counts as a character or as invalid.
+enum class Surrogates { Allowed, Invalid };
 
 // Decodes the UTF-8 sequence at pos. Returns its length in bytes and the
 // code point, or 0 when the bytes there start no valid sequence (overlong
-// forms, encoded surrogates and values past U+10FFFF are invalid).
-size_t DecodeUtf8(const std::string& text, size_t pos, char32_t& codePoint) {
+// forms and values past U+10FFFF are invalid; encoded surrogates as asked).
+size_t DecodeUtf8(const std::string& text, size_t pos, char32_t& codePoint,
+                  Surrogates surrogates) {
   const size_t size = text.size();
   if (pos >= size) return 0;
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -27,7 +35,7 @@ size_t DecodeUtf8(const std::string& text, size_t pos, char32_t& codePoint) {
   } else if (b0 >= 0xE0 && b0 <= 0xEF) {
     length = 3;
     if (b0 == 0xE0) low = 0xA0;
-    if (b0 == 0xED) high = 0x9F;
+    if (b0 == 0xED && surrogates == Surrogates::Invalid) high = 0x9F;
   } else if (b0 >= 0xF0 && b0 <= 0xF4) {
     length = 4;
     if (b0 == 0xF0) low = 0x90;
@@ -49,13 +57,18 @@ size_t DecodeUtf8(const std::string& text, size_t pos, char32_t& codePoint) {
   return length;
 }
 
+bool IsHighSurrogate(char32_t unit) { return unit >= FirstSurrogate && unit < FirstLowSurrogate; }
+bool IsLowSurrogate(char32_t unit) { return unit >= FirstLowSurrogate && unit <= LastSurrogate; }
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
   } else if (cp < 0x800) {
     out += static_cast<char>(0xC0 | (cp >> 6));
     out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
+  } else if (cp < FirstSupplementary) {
     out += static_cast<char>(0xE0 | (cp >> 12));
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
@@ -67,60 +80,21 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Pairs in which the even code point is the capital and the odd one the
-// small letter.
-bool InEvenUpperPairs(char32_t c) {
-  return (c >= 0x0100 && c <= 0x012F) || (c >= 0x0132 && c <= 0x0137) ||
-         (c >= 0x014A && c <= 0x0177) || (c >= 0x0460 && c <= 0x0481) ||
-         (c >= 0x048A && c <= 0x04BF) || (c >= 0x04D0 && c <= 0x04FF) ||
-         (c >= 0x0500 && c <= 0x052F);
-}
-
-// Pairs in which the odd code point is the capital.
-bool InOddUpperPairs(char32_t c) {
-  return (c >= 0x0139 && c <= 0x0148) || (c >= 0x0179 && c <= 0x017E) ||
-         (c >= 0x04C1 && c <= 0x04CE);
-}
-
-char32_t UpperChar(char32_t c) {
-  if (c >= 'a' && c <= 'z') return c - 0x20;
-  if (c < 0x80) return c;
-  // Latin-1: à..þ except the division sign; ÿ becomes Ÿ; ß and µ stay.
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
-  if (c == 0xFF) return 0x0178;
-  if (InEvenUpperPairs(c)) return c & ~char32_t(1);
-  if (InOddUpperPairs(c)) return (c & 1) ? c : c - 1;
-  // Greek.
-  if (c == 0x03C2) return 0x03A3;  // final sigma
-  if (c >= 0x03B1 && c <= 0x03CB) return c - 0x20;
-  if (c == 0x03AC) return 0x0386;
-  if (c >= 0x03AD && c <= 0x03AF) return c - 0x25;
-  if (c == 0x03CC) return 0x038C;
-  if (c == 0x03CD || c == 0x03CE) return c - 0x3F;
-  // Cyrillic.
-  if (c >= 0x0430 && c <= 0x044F) return c - 0x20;
-  if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
-  if (c == 0x04CF) return 0x04C0;
-  return c;
-}
-
-}  // namespace
-
 std::u16string Utf8ToUtf16(const std::string& text) {
   std::u16string out;
   out.reserve(text.size());
   size_t pos = 0;
   while (pos < text.size()) {
     char32_t cp = 0;
-    size_t length = DecodeUtf8(text, pos, cp);
+    size_t length = DecodeUtf8(text, pos, cp, Surrogates::Allowed);
     if (length == 0) {
       cp = ReplacementChar;
       length = 1;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    if (cp >= FirstSupplementary) {
+      cp -= FirstSupplementary;
+      out += static_cast<char16_t>(FirstSurrogate + (cp >> 10));
+      out += static_cast<char16_t>(FirstLowSurrogate + (cp & 0x3FF));
     } else {
       out += static_cast<char16_t>(cp);
     }
@@ -134,40 +108,29 @@ std::string Utf16ToUtf8(const std::u16string& text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    if (IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      cp = FirstSupplementary + ((cp - FirstSurrogate) << 10) + (text[i + 1] - FirstLowSurrogate);
       ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = ReplacementChar;  // a surrogate without its partner
     }
-    AppendUtf8(out, cp);
+    AppendUtf8(out, cp);  // a surrogate without its partner: its WTF-8 form
   }
   return out;
 }
 
-std::string UpperCase(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  size_t pos = 0;
-  while (pos < text.size()) {
+bool IsValidUtf8(const std::string& text) {
+  for (size_t pos = 0; pos < text.size();) {
     char32_t cp = 0;
-    const size_t length = DecodeUtf8(text, pos, cp);
-    if (length == 0) {
-      out += text[pos];
-      ++pos;
-      continue;
-    }
-    AppendUtf8(out, UpperChar(cp));
+    const size_t length = DecodeUtf8(text, pos, cp, Surrogates::Invalid);
+    if (length == 0) return false;
     pos += length;
   }
-  return out;
+  return true;
 }
 
 size_t CharBytes(const std::string& text, size_t pos) {
   if (pos >= text.size()) return 0;
   char32_t cp = 0;
-  const size_t length = DecodeUtf8(text, pos, cp);
+  const size_t length = DecodeUtf8(text, pos, cp, Surrogates::Allowed);
   return length == 0 ? 1 : length;
 }
 

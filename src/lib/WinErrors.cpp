@@ -1,6 +1,7 @@
 #include "lib/WinErrors.h"
 
 #include "lib/Utf.h"
+#include "lib/XStrings.h"
 
 namespace plovik {
 
@@ -29,17 +30,6 @@ std::string WinErrorText(uint32_t code, bool oneLine) {
     }
   }
   return joined;
-}
-
-std::string Trim(const std::string& text) {
-  // Compared as unsigned bytes: the bytes of a multi-byte UTF-8 character
-  // are all above the blank and are never removed.
-  const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && isSpace(text[begin])) ++begin;
-  while (end > begin && isSpace(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
 }
 
 }  // namespace plovik

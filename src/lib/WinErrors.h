@@ -15,7 +15,4 @@ void SetErrorTextSource(ErrorTextSource source);
 // trimmed and every CR LF pair becomes one blank.
 std::string WinErrorText(uint32_t code, bool oneLine);
 
-// Removes leading and trailing blanks and control characters.
-std::string Trim(const std::string& text);
-
 }  // namespace plovik

@@ -8,6 +8,10 @@ namespace plovik {
 
 namespace {
 
+// How far from the plain cut ShortenPath looks for a directory boundary to
+// cut at instead, on either side of the "...".
+constexpr int BoundarySearchChars = 32;
+
 // Inserts the separator between groups of three digits, counted from the
 // right, never directly behind a minus sign.
 std::string GroupDigits(std::string digits, char separator) {
@@ -33,6 +37,17 @@ std::vector<size_t> CharStarts(const std::string& text) {
 }  // namespace
 
 std::string BoolText(bool value) { return value ? "True " : "False"; }
+
+std::string Trim(const std::string& text) {
+  // Compared as unsigned bytes: the bytes of a multi-byte UTF-8 character
+  // are all above the blank.
+  const auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && isSpace(text[begin])) ++begin;
+  while (end > begin && isSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
 
 std::string ShortenPath(const std::string& text, uint16_t width) {
   const std::vector<size_t> starts = CharStarts(text);
@@ -73,7 +88,8 @@ std::string ShortenPath(const std::string& text, uint16_t width) {
 
   int headEnd = headLength;
   int tailBegin = tailStart;
-  if (lastInHead >= headLength - 32 && lastInHead >= 3 && firstInTail >= 1 && firstInTail <= 32) {
+  if (lastInHead >= headLength - BoundarySearchChars && lastInHead >= 3 && firstInTail >= 1 &&
+      firstInTail <= BoundarySearchChars) {
     headEnd = lastInHead;
     tailBegin = tailStart + firstInTail - 1;
   }

@@ -9,6 +9,11 @@ namespace plovik {
 // "True " (with a trailing blank) or "False": five characters either way.
 std::string BoolText(bool value);
 
+// Removes leading and trailing blanks and control characters (every byte
+// up to the blank; the bytes of a multi-byte UTF-8 character are never
+// removed).
+std::string Trim(const std::string& text);
+
 // Fits a path into width characters by replacing its middle with "...",
 // cutting at directory boundaries when one lies within 32 characters of the
 // cut. Widths and lengths count characters, not bytes.

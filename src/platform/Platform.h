@@ -1,21 +1,32 @@
 // The operating-system services the program needs. Everything above this
-// layer reaches the file system, drives, the network, mutexes, timers and the
-// user's locale only through the process-wide Platform object, which the
-// Windows entry point installs with the Win32 implementation and the tests
-// with the in-memory fake.
+// layer reaches the file system, drives, the network, mutexes, timers, the
+// clock and the user's locale only through the process-wide Platform object,
+// which the Windows entry point installs with the Win32 implementation and
+// the tests with the in-memory fake.
 //
 // Conventions of the interface:
 // - Paths are UTF-8 texts in Windows form (drive letters or \\server\share,
-//   backslashes). The implementation converts at its own boundary.
-// - A function that can fail returns a Windows error code (0 = success), or
-//   a null handle together with the code in an out parameter.
+//   backslashes). Names the file system holds that are not valid UTF-16
+//   (unpaired surrogates) travel as WTF-8, so every name a search delivers
+//   can be opened, compared and copied again. The implementation converts at
+//   its own boundary and gives every absolute path the extended-length
+//   prefix, so trailing dots and blanks, device-like names ("aux.c") and long
+//   paths are ordinary names. Only FullPathName canonicalises a path.
+// - A call that can fail returns Result<T>: the value, or the Windows error
+//   code (see lib/Result.h). Bit sets are scoped enums (lib/Flags.h).
+// - Letter case is decided here only: SameName compares names by the file
+//   system's rules, UpperCase upper-cases by the system's rules.
 // - Dates are PackedFileDate values: the local last-write time packed as the
 //   32-bit DOS date and time (see lib/PackedDate.h); -1 means "not available".
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "lib/Flags.h"
+#include "lib/Result.h"
 
 namespace plovik {
 
@@ -35,6 +46,7 @@ enum WinError : uint32_t {
   ErrorSharingViolation = 32,
   ErrorLockViolation = 33,
   ErrorHandleDiskFull = 39,
+  ErrorBadNetPath = 53,
   ErrorFileExists = 80,
   ErrorOutOfStructures = 84,
   ErrorInvalidParameter = 87,
@@ -44,12 +56,14 @@ enum WinError : uint32_t {
   ErrorAlreadyExists = 183,
   ErrorMoreData = 234,
   ErrorUserAbort = 240,  // the program's own code for a copy aborted by the user
-  ErrorNotConnected = 2250,
-  ErrorConnectionUnavail = 1201,
+  ErrorDirectoryName = 267,
   ErrorBadDevice = 1200,
+  ErrorConnectionUnavail = 1201,
+  ErrorNotConnected = 2250,
 };
 
-// Win32 attribute bits.
+// Win32 attribute bits. The attribute word is the system's own value, kept
+// and compared as it is.
 enum FileAttribute : uint32_t {
   AttrReadOnly = 0x0001,
   AttrHidden = 0x0002,
@@ -61,9 +75,9 @@ enum FileAttribute : uint32_t {
   AttrTemporary = 0x0100,
   AttrCompressed = 0x0800,
   AttrOffline = 0x1000,
+  AttrNotContentIndexed = 0x2000,
   AttrEncrypted = 0x4000,
 };
-constexpr uint32_t InvalidAttributes = 0xFFFFFFFFu;
 
 // GetDriveType values.
 enum DriveKind : uint32_t {
@@ -78,7 +92,7 @@ enum DriveKind : uint32_t {
 
 // One entry of a directory search.
 struct DirEntry {
-  std::string name;        // long file name, without directory
+  std::string name;        // long file name, without directory, exactly as held
   int32_t packedDate = -1; // PackedFileDate of the last-write time
   uint64_t size = 0;
   uint32_t attributes = 0;
@@ -90,23 +104,29 @@ struct DirEntry {
 class DirSearch {
  public:
   virtual ~DirSearch() = default;
-  // Delivers the next entry; false when there are no more (or the search
-  // could not be started: Error() then tells why).
+  // Delivers the next entry; false when there are no more.
   virtual bool Next(DirEntry& entry) = 0;
-  virtual uint32_t Error() const = 0;
 };
 
-// AccessDelete is needed to rename an open file (File::RenameTo).
-enum FileAccessBits : uint32_t { AccessRead = 1, AccessWrite = 2, AccessDelete = 4 };
-enum FileShareBits : uint32_t { ShareRead = 1, ShareWrite = 2, ShareDelete = 4 };
-enum class FileDisposition { OpenExisting, CreateAlways };
-enum FileFlagBits : uint32_t {
-  FlagNone = 0,
-  FlagNoBuffering = 1,     // reads and writes in whole sectors, from aligned buffers
-  FlagWriteThrough = 2,
-  FlagSequentialScan = 4,
-  FlagBackupSemantics = 8, // needed to open a directory
+enum class FileAccess : uint32_t {
+  None = 0,
+  Read = 1,
+  Write = 2,
+  Delete = 4,  // needed to rename an open file (File::RenameTo)
 };
+enum class FileShare : uint32_t { None = 0, Read = 1, Write = 2, Delete = 4 };
+enum class FileFlags : uint32_t {
+  None = 0,
+  NoBuffering = 1,      // reads and writes in whole sectors, from aligned buffers
+  WriteThrough = 2,
+  SequentialScan = 4,
+  BackupSemantics = 8,  // needed to open a directory
+};
+template <> struct IsFlagSet<FileAccess> : std::true_type {};
+template <> struct IsFlagSet<FileShare> : std::true_type {};
+template <> struct IsFlagSet<FileFlags> : std::true_type {};
+
+enum class FileDisposition { OpenExisting, CreateAlways };
 
 // A file's last-write time as the system keeps it (exact, not packed; its
 // unit is the platform's own) and its attributes.
@@ -115,31 +135,35 @@ struct FileStamp {
   uint32_t attributes = 0;
 };
 
-// An open file (or directory, with FlagBackupSemantics). Closed when
-// destroyed. Every operation returns a Windows error code, 0 on success.
+// An open file (or directory, with FileFlags::BackupSemantics). Closed when
+// destroyed.
 class File {
  public:
   virtual ~File() = default;
-  virtual uint32_t Read(void* buffer, uint32_t count, uint32_t& done) = 0;
-  virtual uint32_t Write(const void* buffer, uint32_t count, uint32_t& done) = 0;
+  // Bytes read; 0 at the end of the file.
+  virtual Result<uint32_t> Read(void* buffer, uint32_t count) = 0;
+  // Bytes written.
+  virtual Result<uint32_t> Write(const void* buffer, uint32_t count) = 0;
   // Moves the file pointer to an absolute position.
-  virtual uint32_t Seek(uint64_t position) = 0;
-  virtual uint64_t Position() const = 0;
-  virtual uint32_t Size(uint64_t& size) = 0;
+  virtual Result<void> Seek(uint64_t position) = 0;
+  virtual Result<uint64_t> Position() = 0;
+  virtual Result<uint64_t> Size() = 0;
   // Sets the end of the file at the file pointer.
-  virtual uint32_t SetEnd() = 0;
-  // PackedFileDate of the last-write time; -1 when it cannot be read.
-  virtual int32_t PackedDate() = 0;
-  virtual uint32_t SetPackedDate(int32_t packedDate) = 0;
+  virtual Result<void> SetEnd() = 0;
+  // PackedFileDate of the last-write time.
+  virtual Result<int32_t> PackedDate() = 0;
+  virtual Result<void> SetPackedDate(int32_t packedDate) = 0;
   // The exact last-write time and the attributes; needs read access.
-  virtual uint32_t Stamp(FileStamp& stamp) = 0;
+  virtual Result<FileStamp> Stamp() = 0;
   // Gives the file another file's stamp in one step; needs write access.
   // A time or attributes of 0 stay as they are. Writes after it would date
   // the file anew.
-  virtual uint32_t SetStamp(const FileStamp& stamp) = 0;
-  // Renames the open file, replacing a file of that name (which a
-  // read-only attribute protects); needs AccessDelete.
-  virtual uint32_t RenameTo(const std::string& path) = 0;
+  virtual Result<void> SetStamp(const FileStamp& stamp) = 0;
+  // Renames the open file, replacing a file of that name; needs
+  // FileAccess::Delete. A read-only target refuses with 5; a target another
+  // program holds open without delete sharing refuses with 5 as well (the
+  // system's answer), never with 32.
+  virtual Result<void> RenameTo(const std::string& path) = 0;
   // True when the file carries data streams besides its main one; false
   // also when the file system cannot tell.
   virtual bool HasNamedStreams() = 0;
@@ -154,6 +178,54 @@ class PageBuffer {
   virtual uint32_t Size() const = 0;
 };
 
+// Free and total bytes of a drive, as the caller may use them.
+struct DiskSpace {
+  int64_t freeBytes = 0;
+  int64_t totalBytes = 0;
+};
+
+// The allocation units of a drive.
+struct DriveGeometry {
+  uint32_t bytesPerSector = 0;
+  uint32_t bytesPerCluster = 0;
+};
+
+// The remote name behind a network drive letter; connected is false for a
+// remembered connection that is not connected now.
+struct NetConnection {
+  std::string remote;
+  bool connected = false;
+};
+
+// A named mutex, shared between processes by its name. Closed when destroyed.
+// Ownership belongs to the one who took the mutex (on Windows the thread),
+// not to the handle: any handle of the owner releases it, and an owner that
+// ends without releasing it leaves it abandoned.
+class NamedMutex {
+ public:
+  enum class Take { Taken, Abandoned, Busy };
+  virtual ~NamedMutex() = default;
+  // Tries to take the mutex without waiting. Abandoned: taken over from an
+  // owner that ended without releasing it.
+  virtual Result<Take> TryTake() = 0;
+  // Releases one level of ownership; fails when this process does not own it.
+  virtual Result<void> Release() = 0;
+};
+
+// The outcome of opening a named mutex.
+struct MutexOpening {
+  std::unique_ptr<NamedMutex> mutex;
+  bool existed = false;  // another handle to a mutex of that name was open
+};
+
+// Why a wait for a message or a mutex ended.
+enum class Wake {
+  Message,   // input or a window message arrived for this thread
+  Taken,     // the mutex was free: this process owns it now
+  Abandoned, // taken over from an owner that ended without releasing it
+  Timeout,
+};
+
 enum class BeepKind { Default, Exclamation, Question, Error };
 
 // A civil date and time, as used to pack dates.
@@ -165,53 +237,106 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Directory searches. The pattern is a directory path followed by a
-  // wildcard specification; the system's own wildcard rules apply. All
-  // entries are delivered (directories included); callers filter.
-  virtual std::unique_ptr<DirSearch> StartSearch(const std::string& pattern) = 0;
+  // ---- directory searches -------------------------------------------------
+  // The pattern is a directory path followed by a wildcard specification;
+  // the system's own wildcard rules apply. All entries are delivered
+  // (directories included); callers filter. A search that matches nothing
+  // fails with 2; a missing directory with 3.
+  virtual Result<std::unique_ptr<DirSearch>> StartSearch(const std::string& pattern) = 0;
 
-  // Attributes. GetAttributes returns an error code and fills attributes.
-  virtual uint32_t GetAttributes(const std::string& path, uint32_t& attributes) = 0;
-  virtual uint32_t SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  // ---- attributes and directories ---------------------------------------------
+  virtual Result<uint32_t> GetAttributes(const std::string& path) = 0;
+  virtual Result<void> SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  virtual Result<void> CreateDir(const std::string& path) = 0;
+  virtual Result<void> RemoveDir(const std::string& path) = 0;
 
-  // Directories.
-  virtual uint32_t CreateDir(const std::string& path) = 0;
-  virtual uint32_t RemoveDir(const std::string& path) = 0;
-
-  // Files.
-  virtual FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
-                              FileDisposition disposition, uint32_t flags,
-                              uint32_t& error) = 0;
-  virtual uint32_t RemoveFile(const std::string& path) = 0;
-  // Renames (and replaces) a file; used to put a fully written file in place.
-  virtual uint32_t ReplaceFile(const std::string& from, const std::string& to) = 0;
+  // ---- files ------------------------------------------------------------------
+  virtual Result<FileHandle> OpenFile(const std::string& path, FileAccess access,
+                                      FileShare share, FileDisposition disposition,
+                                      FileFlags flags) = 0;
+  virtual Result<void> RemoveFile(const std::string& path) = 0;
+  // Renames (and replaces) a file by its path.
+  virtual Result<void> ReplaceFile(const std::string& from, const std::string& to) = 0;
   // The system's plain copy (CopyFile), overwriting allowed unless failIfExists.
-  virtual uint32_t SystemCopy(const std::string& src, const std::string& dst,
-                              bool failIfExists) = 0;
-  virtual std::unique_ptr<PageBuffer> AllocatePages(uint32_t size, uint32_t& error) = 0;
+  virtual Result<void> SystemCopy(const std::string& src, const std::string& dst,
+                                  bool failIfExists) = 0;
+  virtual Result<std::unique_ptr<PageBuffer>> AllocatePages(uint32_t size) = 0;
 
-  // Drives. The letter is used as given; the root is letter + ":\".
-  virtual uint32_t DriveType(char letter) = 0;
-  // Free and total bytes of a drive; false when the query fails.
-  virtual bool DiskFreeSpace(char letter, int64_t& freeBytes, int64_t& totalBytes) = 0;
-  // Bytes per sector of a drive; 0 when the query fails.
-  virtual uint32_t SectorSize(char letter) = 0;
+  // ---- drives ---------------------------------------------------------------
+  // The letter is used as given; the root is letter + ":\".
+  virtual DriveKind DriveType(char letter) = 0;
+  virtual Result<DiskSpace> DiskFreeSpace(char letter) = 0;
+  virtual Result<DriveGeometry> Geometry(char letter) = 0;
   // Whether the drive's file system can give files named data streams;
   // true when the drive does not tell, so that each file gets asked.
   virtual bool NamedStreamsPossible(char letter) = 0;
 
-  // Network connection of a drive letter: the remote name of "X:" and the
-  // re-establishing of a remembered connection. The owner window is opaque.
-  virtual uint32_t NetGetConnection(const std::string& local, std::string& remote) = 0;
-  virtual uint32_t NetAddConnection(uintptr_t ownerWindow, const std::string& local,
-                                    const std::string& remote) = 0;
+  // ---- network connections of drive letters -------------------------------------
+  // The remote name of "X:"; fails with the system's code when the letter is
+  // neither connected nor remembered.
+  virtual Result<NetConnection> NetGetConnection(const std::string& local) = 0;
+  // Re-establishes a remembered connection, interactively (the system may ask
+  // for credentials). The owner window is opaque.
+  virtual Result<void> NetAddConnection(uintptr_t ownerWindow, const std::string& local,
+                                        const std::string& remote) = 0;
 
+  // ---- names and letter case ------------------------------------------------------
+  // Whether two names are the same name to the file system (ordinal, ignoring
+  // case: CompareStringOrdinal on Windows).
+  virtual bool SameName(const std::string& a, const std::string& b) = 0;
+  // The text upper-cased by the system's rules (user locale).
+  virtual std::string UpperCase(const std::string& text) = 0;
+
+  // ---- paths a user typed ---------------------------------------------------------
+  // Only these canonicalise: never apply them to a name a search delivered.
+  virtual std::string CurrentDirectory() = 0;
+  // The absolute form of a typed path ("." and ".." resolved, separators
+  // unified), relative to the current directory.
+  virtual Result<std::string> FullPathName(const std::string& path) = 0;
+  // The path with every short (8.3) component replaced by its long name;
+  // the path must exist.
+  virtual Result<std::string> LongPathName(const std::string& path) = 0;
+
+  // ---- the process and its user -----------------------------------------------------
+  // Full path of the running executable.
+  virtual std::string ModulePath() = 0;
+  // The whole command line as the process received it, program path included.
+  virtual std::string CommandLine() = 0;
+  // An environment variable; nullopt when it is not set.
+  virtual std::optional<std::string> Environment(const std::string& name) = 0;
+  // The user-default locale's language identifier (LOCALE_ILANGUAGE).
+  virtual uint16_t UserLanguageId() = 0;
+
+  // ---- texts in the system's ANSI code page ------------------------------------------
+  // The text in the ANSI code page; nullopt when a character does not fit.
+  virtual std::optional<std::string> ToAnsi(const std::string& text) = 0;
+  virtual std::string FromAnsi(const std::string& bytes) = 0;
+
+  // ---- time -----------------------------------------------------------------------------
+  // Milliseconds of a steady clock (not the time of day).
+  virtual uint64_t TickCount() = 0;
+  virtual CivilTime LocalNow() = 0;
+  // A date in the user's short date format, a time in the user's long time
+  // format.
+  virtual std::string ShortDateText(const CivilTime& time) = 0;
+  virtual std::string LongTimeText(const CivilTime& time) = 0;
+  // Waits on a fresh waitable timer due after the given number of 100 ns
+  // units (at most 65,535 ms).
+  virtual Result<void> TimerWait(int64_t dueIn100ns) = 0;
+
+  // ---- named mutexes and waiting ---------------------------------------------------------
+  // Creates or opens the mutex of that name, without taking it.
+  virtual Result<MutexOpening> OpenMutex(const std::string& name) = 0;
+  // Waits until a window message or input arrives for this thread, or the
+  // mutex can be taken (it is then owned), or the time is up. Costs no CPU
+  // meanwhile. A null mutex waits for messages alone.
+  virtual Wake WaitForMessageOrMutex(NamedMutex* mutex, uint32_t timeoutMs) = 0;
+
+  // ---- errors, sounds and dates -------------------------------------------------------
   // The system's message text for a Windows error code, as delivered
   // (untrimmed, with its line breaks); empty when there is none.
   virtual std::string ErrorText(uint32_t code) = 0;
-
   virtual void Beep(BeepKind kind) = 0;
-
   // Packs a local civil time into a PackedFileDate the way the system does
   // (through its file-time conversion).
   virtual int32_t PackLocalTime(const CivilTime& time) = 0;

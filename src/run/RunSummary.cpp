@@ -14,7 +14,8 @@ namespace {
 constexpr char Separator = ',';
 constexpr uint8_t CountWidth = 7;
 
-std::string N(int32_t value) { return FormatCount(value, Separator, CountWidth); }
+// A counter of the block, right-aligned in its column.
+std::string CountText(int32_t value) { return FormatCount(value, Separator, CountWidth); }
 
 // The attribute line: the count right-aligned in width, then the text; for
 // exactly one the character at singularAt (0-based) becomes a blank, so the
@@ -26,14 +27,15 @@ std::string AttributeLine(int32_t value, uint8_t width, std::string text, size_t
 
 std::vector<std::string> EnglishBlock(const TRunCounters& c) {
   std::vector<std::string> lines;
-  lines.push_back("Subdirectories: " + N(c.SubDirsScanned) + " scanned" + N(c.SubDirsCreated) +
-                  " created" + N(c.SubDirsSkipped) + " skipped");
+  lines.push_back("Subdirectories: " + CountText(c.SubDirsScanned) + " scanned" +
+                  CountText(c.SubDirsCreated) + " created" + CountText(c.SubDirsSkipped) +
+                  " skipped");
   lines.push_back("");
   lines.push_back(AttributeLine(c.SubDirAttributesUpdated, 23, " attributes updated", 10));
   lines.push_back("");
-  lines.push_back("Files:          " + N(c.FilesFound) + " found  " + N(c.FilesCopied) +
-                  " copied " + N(c.FilesSkipped) + " skipped" + N(c.FilesIgnored) +
-                  " ignored");
+  lines.push_back("Files:          " + CountText(c.FilesFound) + " found  " +
+                  CountText(c.FilesCopied) + " copied " + CountText(c.FilesSkipped) +
+                  " skipped" + CountText(c.FilesIgnored) + " ignored");
   lines.push_back("");
   lines.push_back(AttributeLine(c.FileAttributesUpdated, 23, " attributes updated", 10));
   lines.push_back("");
@@ -42,14 +44,15 @@ std::vector<std::string> EnglishBlock(const TRunCounters& c) {
 
 std::vector<std::string> GermanBlock(const TRunCounters& c) {
   std::vector<std::string> lines;
-  lines.push_back("Unterverzeichnisse: " + N(c.SubDirsScanned) + " durchsucht" +
-                  N(c.SubDirsCreated) + " erzeugt   " + N(c.SubDirsSkipped) + " übergangen");
+  lines.push_back("Unterverzeichnisse: " + CountText(c.SubDirsScanned) + " durchsucht" +
+                  CountText(c.SubDirsCreated) + " erzeugt   " + CountText(c.SubDirsSkipped) +
+                  " übergangen");
   lines.push_back("");
   lines.push_back(AttributeLine(c.SubDirAttributesUpdated, 27, " Attribute aktualisiert", 9));
   lines.push_back("");
-  lines.push_back("Dateien:            " + N(c.FilesFound) + " gefunden  " + N(c.FilesCopied) +
-                  " kopiert   " + N(c.FilesSkipped) + " übergangen" + N(c.FilesIgnored) +
-                  " ignoriert ");
+  lines.push_back("Dateien:            " + CountText(c.FilesFound) + " gefunden  " +
+                  CountText(c.FilesCopied) + " kopiert   " + CountText(c.FilesSkipped) +
+                  " übergangen" + CountText(c.FilesIgnored) + " ignoriert ");
   lines.push_back("");
   lines.push_back(AttributeLine(c.FileAttributesUpdated, 27, " Attribute aktualisiert", 9));
   lines.push_back("");

@@ -11,7 +11,7 @@
 
 #include "engine/Files.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/WinText.h"
+#include "lib/Wide.h"
 #include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "win/support/WinTestFiles.h"
@@ -147,7 +147,7 @@ TEST_F(FilesWinTest, PlainCopiesArriveByteEqualWithTheExactDateAndAttributes) {
     ASSERT_TRUE(::SetFileAttributesW(LongPath(dst_).c_str(),
                                      FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 
-    EXPECT_EQ(CopyFilePlain(src_, dst_), 0u);
+    EXPECT_EQ(CopyFilePlain(src_, dst_).Error(), 0u);
     EXPECT_TRUE(ReadWholeFile(dst_) == content);
     EXPECT_EQ(WriteTime(dst_), WriteTime(src_));  // to the 100 ns
     EXPECT_EQ(Attributes(dst_), attributes);
@@ -167,7 +167,7 @@ TEST_F(FilesWinTest, PlainCopyFailuresKeepTheOldDestination) {
   HANDLE held = ::CreateFileW(LongPath(dst_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const uint32_t heldCode = CopyFilePlain(src_, dst_);
+  const uint32_t heldCode = CopyFilePlain(src_, dst_).Error();
   ::CloseHandle(held);
   EXPECT_NE(heldCode, 0u);
   EXPECT_EQ(ReadWholeFile(dst_), "old");
@@ -177,12 +177,12 @@ TEST_F(FilesWinTest, PlainCopyFailuresKeepTheOldDestination) {
   HANDLE lock = ::CreateFileW(LongPath(src_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(CopyFilePlain(src_, dst_), 32u);
+  EXPECT_EQ(CopyFilePlain(src_, dst_).Error(), 32u);
   ::CloseHandle(lock);
   EXPECT_EQ(ReadWholeFile(dst_), "old");
   EXPECT_FALSE(Exists(partial));
 
-  EXPECT_EQ(CopyFilePlain(src_, dst_), 0u);
+  EXPECT_EQ(CopyFilePlain(src_, dst_).Error(), 0u);
   EXPECT_TRUE(SameFileBytes(dst_, src_));
 }
 

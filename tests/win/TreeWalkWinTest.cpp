@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -18,11 +17,12 @@
 
 #include "engine/TreeWalk.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/WinText.h"
+#include "lib/Wide.h"
 #include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "core/Protocol.h"
 #include "win/support/RealFilesEnvironment.h"
+#include "win/support/WalkChild.h"
 #include "win/support/WinTestFiles.h"
 
 namespace plovik {
@@ -32,33 +32,6 @@ using namespace test;
 
 // An old last-write time with a fraction of a second, as the sources get.
 FILETIME OldDate(int year, int second) { return UtcFileTime(year, 5, 9, 14, 30, second, 500); }
-
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-// Win32 platform, headless toolkit and a headless memo bound as the
-// protocol, for the duration of one walk environment.
-class WalkEnvironment : public RealFilesEnvironment {
- public:
-  WalkEnvironment() : RealFilesEnvironment(2000) {
-    RunOptions = TRunOptions{};
-    RunOptions.SubDirFlag = true;
-    RunOptions.EmptyFlag = true;
-    RunOptions.VerifyFlag = true;
-    RunOptions.ReportFlag = true;
-    RunOptions.SrcFileSpecList[1] = "*.*";
-    RunOptions.SrcFileSpecCount = 1;
-  }
-  void Walk(const std::string& src, const std::string& dst) {
-    ProtocolClear();
-    ResetRunCounters();
-    RunState = TRunState{};
-    RunState.RunDialogAnswer = 1;
-    WalkTree(src, dst);
-  }
-};
 
 struct SourceFile {
   std::string rel;
@@ -191,16 +164,6 @@ TEST(TreeWalkWinTest, WholeTreeArrivesFileByFileAndReRunCopiesNothing) {
   RemoveTree(root);
 }
 
-// Runs in a second process started by the interrupted-copy tests: walks the
-// trees named by the environment, with or without verification, until it is
-// killed.
-TEST(TreeWalkWinChild, WalkFromEnvironment) {
-  if (Env("PLOVIK_WALK_CHILD") != "1") GTEST_SKIP() << "helper of InterruptedCopy";
-  WalkEnvironment env;
-  RunOptions.VerifyFlag = Env("PLOVIK_WALK_VERIFY") == "1";
-  env.Walk(Env("PLOVIK_WALK_SRC"), Env("PLOVIK_WALK_DST"));
-}
-
 void InterruptCopyAndRunAgain(bool verify) {
   const std::string root = FreshTempDir(verify ? "walk-kill-v" : "walk-kill-p");
   ASSERT_FALSE(root.empty());
@@ -225,47 +188,19 @@ void InterruptCopyAndRunAgain(bool verify) {
   ASSERT_TRUE(SetWriteTime(big, OldDate(2015, 20)));
   const int64_t sourceTime = WriteTime(big);
 
-  // The child: this test program again, running only the helper test.
-  wchar_t exe[MAX_PATH + 1];
-  ASSERT_GT(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
-  std::wstring commandLine = L"\"" + std::wstring(exe) +
-                             L"\" --gtest_filter=TreeWalkWinChild.WalkFromEnvironment";
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_CHILD", L"1");
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_SRC", Wide(src).c_str());
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_DST", Wide(dst).c_str());
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_VERIFY", verify ? L"1" : L"0");
-  // Its own test report goes nowhere.
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nul;
-  startup.hStdOutput = nul;
-  startup.hStdError = nul;
-  PROCESS_INFORMATION child{};
-  const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &child);
-  if (nul != INVALID_HANDLE_VALUE) ::CloseHandle(nul);
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_CHILD", nullptr);
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_SRC", nullptr);
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_DST", nullptr);
-  ::SetEnvironmentVariableW(L"PLOVIK_WALK_VERIFY", nullptr);
-  ASSERT_TRUE(started);
+  // The child: this test program again, in its walk mode.
+  WalkChild child(src, dst, verify);
+  ASSERT_TRUE(child.Started());
 
   // Wait until some file in the destination has grown past 24 MB.
   bool growing = false;
   for (int i = 0; i < 2400 && !growing; ++i) {
     for (const auto& entry : ListFiles(dst))
       if (FileSize(entry.second) > (24u << 20)) growing = true;
-    if (!growing && ::WaitForSingleObject(child.hProcess, 50) == WAIT_OBJECT_0) break;
+    if (!growing && child.Wait(50)) break;
   }
-  const bool stillRunning = ::WaitForSingleObject(child.hProcess, 0) == WAIT_TIMEOUT;
-  ::TerminateProcess(child.hProcess, 99);
-  ::WaitForSingleObject(child.hProcess, 30000);
-  ::CloseHandle(child.hThread);
-  ::CloseHandle(child.hProcess);
+  const bool stillRunning = !child.Wait(0);
+  child.Kill();
   ASSERT_TRUE(growing) << "the child's copy never got going";
   ASSERT_TRUE(stillRunning) << "the copy finished before it could be interrupted";
 
@@ -300,6 +235,183 @@ TEST(TreeWalkWinTest, InterruptedVerifiedCopyNeverLooksDoneAndTheNextRunFinishes
 
 TEST(TreeWalkWinTest, InterruptedPlainCopyNeverLooksDoneAndTheNextRunFinishesIt) {
   InterruptCopyAndRunAgain(false);
+}
+
+// Names that differ from a destination file's only in letter case, in
+// scripts beyond Latin-1, Greek and Cyrillic, name that same file to the
+// system: a newer one is never replaced. Deseret letters (outside the
+// 16-bit range) are told apart by the file system, so that file is new.
+TEST(TreeWalkWinTest, ANewerDestinationThatDiffersOnlyInLetterCaseIsNeverReplaced) {
+  struct Pair {
+    const char* script;
+    std::string source, destination;
+  };
+  const Pair pairs[] = {
+      {"Vietnamese", "\xE1\xBA\xA2nh.jpg", "\xE1\xBA\xA3nh.jpg"},  // Ảnh, ảnh
+      {"Latin Extended-B", "\xC7\x8D" "bc.txt", "\xC7\x8E" "bc.txt"},  // Ǎbc, ǎbc
+      {"Armenian", "\xD4\xB2\xD5\xA1\xD5\xBC.txt", "\xD5\xA2\xD5\xA1\xD5\xBC.txt"},  // Բառ
+      {"full-width", "\xEF\xBC\xA1\xEF\xBC\xA2.txt", "\xEF\xBD\x81\xEF\xBD\x82.txt"},  // ＡＢ
+      {"Glagolitic", "\xE2\xB0\x80.txt", "\xE2\xB0\xB0.txt"},  // Ⰰ, ⰰ
+  };
+  const std::string deseretSource = "\xF0\x90\x90\x80.txt";       // 𐐀
+  const std::string deseretDestination = "\xF0\x90\x90\xA8.txt";  // 𐐨
+  const std::string root = FreshTempDir("walk-case");
+  ASSERT_FALSE(root.empty());
+  const std::string src = root + "\\src";
+  const std::string dst = root + "\\dst";
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(src).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(dst).c_str(), nullptr));
+  std::map<std::string, std::string> expected;  // the destination afterwards
+  const auto make = [](const std::string& path, const std::string& content, int year) {
+    return WriteWholeFile(path, content) && SetWriteTime(path, OldDate(year, 10));
+  };
+  for (const Pair& pair : pairs) {
+    ASSERT_TRUE(make(src + "\\" + pair.source, "older", 2019)) << pair.script;
+    ASSERT_TRUE(make(dst + "\\" + pair.destination, "newer", 2020)) << pair.script;
+    expected[pair.destination] = "newer";
+  }
+  ASSERT_TRUE(make(src + "\\" + deseretSource, "older", 2019));
+  ASSERT_TRUE(make(dst + "\\" + deseretDestination, "newer", 2020));
+  expected[deseretDestination] = "newer";
+  expected[deseretSource] = "older";
+
+  {
+    WalkEnvironment env;
+    env.Walk(src, dst);
+    EXPECT_TRUE(env.toolkit().dialogs.empty());
+    EXPECT_EQ(RunCounters.FilesCopied, 1);
+    EXPECT_EQ(env.Lines(), std::vector<std::string>{"COPY   " + src + "\\" + deseretSource});
+  }
+  std::map<std::string, std::string> found;
+  for (const auto& [name, path] : ListFiles(dst)) found[name] = ReadWholeFile(path);
+  EXPECT_EQ(found, expected);
+  RemoveTree(root);
+}
+
+// The names a search of the system delivers for a pattern.
+std::vector<std::string> SearchNames(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(LongPath(pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(Narrow(data.cFileName)); while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+// A search for a name delivers other files as well: one whose short name is
+// that name (Wine forms a short name from a hash of the long name and
+// matches it when no file has the name itself), and "report" for
+// "report.". Neither is taken for the file's destination.
+TEST(TreeWalkWinTest, OtherFilesTheLookupDeliversAreNotTakenForTheDestination) {
+  const std::string root = FreshTempDir("walk-alias");
+  ASSERT_FALSE(root.empty());
+  const std::string src = root + "\\src";
+  const std::string dst = root + "\\dst";
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(src).c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(LongPath(dst).c_str(), nullptr));
+  const auto make = [](const std::string& path, const std::string& content, int year) {
+    return WriteWholeFile(path, content) && SetWriteTime(path, OldDate(year, 10));
+  };
+  ASSERT_TRUE(make(dst + "\\longfilename.txt", "newer", 2020));
+  ASSERT_TRUE(make(dst + "\\report", "newer", 2020));
+  wchar_t shortPath[MAX_PATH * 4] = {};
+  const DWORD length = ::GetShortPathNameW(LongPath(dst + "\\longfilename.txt").c_str(),
+                                           shortPath, MAX_PATH * 4);
+  ASSERT_GT(length, 0u);
+  const std::wstring shortWide(shortPath, length);
+  const std::string alias = Narrow(shortWide.substr(shortWide.rfind(L'\\') + 1));
+  ASSERT_NE(alias, "longfilename.txt");
+  ASSERT_TRUE(make(src + "\\" + alias, "older", 2019));
+  ASSERT_TRUE(make(src + "\\report.", "older", 2019));
+  // What the system's search delivers for the two names.
+  ASSERT_EQ(SearchNames(dst + "\\" + alias), std::vector<std::string>{"longfilename.txt"});
+  ASSERT_EQ(SearchNames(dst + "\\report."), std::vector<std::string>{"report"});
+
+  {
+    WalkEnvironment env;
+    RunOptions.NoUpdateFlag = true;
+    env.Walk(src, dst);
+    std::vector<std::string> lines = env.Lines();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"COPY   " + src + "\\" + alias,
+                                               "COPY   " + src + "\\report."}));
+  }
+  // A copy under the short name would land in the file that has it: the
+  // real run gets the other name alone.
+  ASSERT_TRUE(::DeleteFileW(LongPath(src + "\\" + alias).c_str()));
+  {
+    WalkEnvironment env;
+    env.Walk(src, dst);
+    EXPECT_EQ(RunCounters.FilesCopied, 1);
+  }
+  std::map<std::string, std::string> found;
+  for (const auto& [name, path] : ListFiles(dst)) found[name] = ReadWholeFile(path);
+  EXPECT_EQ(found, (std::map<std::string, std::string>{
+                       {"longfilename.txt", "newer"}, {"report", "newer"}, {"report.", "older"}}));
+  RemoveTree(root);
+}
+
+// Names the system would rewrite or take for devices when they reach it
+// without the extended-length prefix: each is an ordinary file, found,
+// copied and compared like any other, with and without verification. The
+// walks run in processes of their own: a walk that opened a device would
+// wait for it for ever.
+TEST(TreeWalkWinTest, NamesTheSystemWouldRewriteArriveByteForByteWithoutHanging) {
+  const std::string root = FreshTempDir("walk-odd");
+  ASSERT_FALSE(root.empty());
+  const std::string src = root + "\\src";
+  std::string deep = src;  // five levels of 50 characters: beyond 260 characters
+  for (char c = '1'; c <= '5'; ++c) deep += "\\" + std::string(48, c) + "x.";
+  std::vector<std::string> dirs = {src};
+  for (size_t cut = deep.find('\\', src.size() + 1); cut != std::string::npos;
+       cut = deep.find('\\', cut + 1))
+    dirs.push_back(deep.substr(0, cut));
+  dirs.push_back(deep);
+  for (const std::string& dir : dirs)
+    ASSERT_TRUE(::CreateDirectoryW(LongPath(dir).c_str(), nullptr)) << dir;
+
+  std::vector<std::string> files = {"name.", "trail ", "aux.c", "con.txt", "nul", "com1.log",
+                                    "plain.txt"};
+  for (const char* name : {"far.", "lpt1.txt", "far trail "})
+    files.push_back(deep.substr(src.size() + 1) + "\\" + name);
+  // A name that is not valid UTF-16, where the file system holds such names.
+  const std::string lone = "half\xED\xA0\x80.txt";  // an unpaired high surrogate
+  if (HoldsUnpairedSurrogates(src))
+    files.push_back(lone);
+  else
+    std::printf("  (this file system refuses names with an unpaired surrogate)\n");
+  uint32_t seed = 40;
+  for (const std::string& rel : files) {
+    ++seed;
+    ASSERT_TRUE(WriteWholeFile(src + "\\" + rel, Pattern(3000 + 977 * seed, seed))) << rel;
+  }
+
+  for (const bool verify : {false, true}) {
+    SCOPED_TRACE(verify ? "verified copy" : "plain copy");
+    const std::string dst = root + (verify ? "\\dst-verified" : "\\dst-plain");
+    const std::string protocol = root + (verify ? "\\verified.log" : "\\plain.log");
+    WalkChild child(src, dst, verify, protocol);
+    ASSERT_TRUE(child.Started());
+    const bool ended = child.Wait(60000);
+    EXPECT_TRUE(ended) << "the walk hung";
+    child.Kill();
+    EXPECT_EQ(child.ExitCode(), 0u);
+
+    const std::map<std::string, std::string> source = ListFiles(src);
+    const std::map<std::string, std::string> copied = ListFiles(dst);
+    std::vector<std::string> sourceNames, copiedNames;
+    for (const auto& entry : source) sourceNames.push_back(entry.first);
+    for (const auto& entry : copied) copiedNames.push_back(entry.first);
+    EXPECT_EQ(copiedNames, sourceNames) << "protocol:\n" << ReadWholeFile(protocol);
+    for (const auto& [rel, path] : source) {
+      const auto match = copied.find(rel);
+      if (match != copied.end()) {
+        EXPECT_TRUE(SameFileBytes(match->second, path)) << rel;
+      }
+    }
+  }
+  RemoveTree(root);
 }
 
 }  // namespace

@@ -5,14 +5,16 @@
 #include <limits>
 #include <vector>
 
+#include "lib/Wide.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/WinText.h"
+#include "platform/win32/WinResult.h"
 
 namespace plovik {
 
 namespace {
 
-// The root of a drive: the letter as given, followed by ":\".
+// The root of a drive: the letter as given, followed by ":\". The drive
+// calls take the plain root.
 std::wstring DriveRoot(char letter) {
   std::wstring root(1, static_cast<wchar_t>(static_cast<unsigned char>(letter)));
   root += L":\\";
@@ -26,32 +28,35 @@ int64_t ToSigned(ULONGLONG value) {
 
 }  // namespace
 
-uint32_t Win32Platform::DriveType(char letter) {
-  return ::GetDriveTypeW(DriveRoot(letter).c_str());
+DriveKind Win32Platform::DriveType(char letter) {
+  return static_cast<DriveKind>(::GetDriveTypeW(DriveRoot(letter).c_str()));
 }
 
-bool Win32Platform::DiskFreeSpace(char letter, int64_t& freeBytes, int64_t& totalBytes) {
+Result<DiskSpace> Win32Platform::DiskFreeSpace(char letter) {
   ULARGE_INTEGER available;
   ULARGE_INTEGER total;
   ULARGE_INTEGER totalFree;
-  if (!::GetDiskFreeSpaceExW(DriveRoot(letter).c_str(), &available, &total, &totalFree)) {
-    return false;
-  }
-  freeBytes = ToSigned(available.QuadPart);
-  totalBytes = ToSigned(total.QuadPart);
-  return true;
+  if (!::GetDiskFreeSpaceExW(DriveRoot(letter).c_str(), &available, &total, &totalFree))
+    return LastFailure();
+  DiskSpace space;
+  space.freeBytes = ToSigned(available.QuadPart);
+  space.totalBytes = ToSigned(total.QuadPart);
+  return space;
 }
 
-uint32_t Win32Platform::SectorSize(char letter) {
+Result<DriveGeometry> Win32Platform::Geometry(char letter) {
   DWORD sectorsPerCluster = 0;
   DWORD bytesPerSector = 0;
   DWORD freeClusters = 0;
   DWORD totalClusters = 0;
   if (!::GetDiskFreeSpaceW(DriveRoot(letter).c_str(), &sectorsPerCluster, &bytesPerSector,
                            &freeClusters, &totalClusters)) {
-    return 0;
+    return LastFailure();
   }
-  return bytesPerSector;
+  DriveGeometry geometry;
+  geometry.bytesPerSector = bytesPerSector;
+  geometry.bytesPerCluster = bytesPerSector * sectorsPerCluster;
+  return geometry;
 }
 
 bool Win32Platform::NamedStreamsPossible(char letter) {
@@ -63,9 +68,8 @@ bool Win32Platform::NamedStreamsPossible(char letter) {
   return (flags & FILE_NAMED_STREAMS) != 0;
 }
 
-uint32_t Win32Platform::NetGetConnection(const std::string& local, std::string& remote) {
-  remote.clear();
-  std::wstring localName = Wide(local);
+Result<NetConnection> Win32Platform::NetGetConnection(const std::string& local) {
+  const std::wstring localName = Wide(local);
   // First ask for the length the remote name needs, then fetch it into a
   // zero-filled buffer with room to spare.
   wchar_t probe[1] = {L'\0'};
@@ -73,16 +77,17 @@ uint32_t Win32Platform::NetGetConnection(const std::string& local, std::string& 
   ::WNetGetConnectionW(localName.c_str(), probe, &length);
   std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
   DWORD size = static_cast<DWORD>(buffer.size());
-  DWORD result = ::WNetGetConnectionW(localName.c_str(), buffer.data(), &size);
+  const DWORD result = ::WNetGetConnectionW(localName.c_str(), buffer.data(), &size);
   buffer.back() = L'\0';
-  if (result == NO_ERROR || result == ERROR_CONNECTION_UNAVAIL) {
-    remote = Narrow(std::wstring(buffer.data()));
-  }
-  return result;
+  if (result != NO_ERROR && result != ERROR_CONNECTION_UNAVAIL) return Failure(result);
+  NetConnection connection;
+  connection.remote = Narrow(std::wstring(buffer.data()));
+  connection.connected = result == NO_ERROR;
+  return connection;
 }
 
-uint32_t Win32Platform::NetAddConnection(uintptr_t ownerWindow, const std::string& local,
-                                         const std::string& remote) {
+Result<void> Win32Platform::NetAddConnection(uintptr_t ownerWindow, const std::string& local,
+                                             const std::string& remote) {
   std::wstring localName = Wide(local);
   std::wstring remoteName = Wide(remote);
   NETRESOURCEW resource{};
@@ -90,8 +95,8 @@ uint32_t Win32Platform::NetAddConnection(uintptr_t ownerWindow, const std::strin
   resource.lpLocalName = localName.data();
   resource.lpRemoteName = remoteName.data();
   resource.lpProvider = nullptr;
-  return ::WNetAddConnection3W(reinterpret_cast<HWND>(ownerWindow), &resource, nullptr, nullptr,
-                               CONNECT_INTERACTIVE);
+  return FromCode(::WNetAddConnection3W(reinterpret_cast<HWND>(ownerWindow), &resource, nullptr,
+                                        nullptr, CONNECT_INTERACTIVE));
 }
 
 }  // namespace plovik

@@ -10,87 +10,78 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinDates.h"
 #include "platform/win32/WinHandles.h"
+#include "platform/win32/WinResult.h"
 #include "platform/win32/WinText.h"
 
 namespace plovik {
 
 namespace {
 
-// The last error, never 0 for a call that reported failure.
-uint32_t LastError() {
-  DWORD error = ::GetLastError();
-  return error != 0 ? static_cast<uint32_t>(error) : static_cast<uint32_t>(ErrorInvalidHandle);
-}
-
-uint32_t Result(BOOL ok) { return ok ? ErrorSuccess : LastError(); }
-
 class Win32File : public File {
  public:
   explicit Win32File(UniqueFileHandle handle) : handle_(std::move(handle)) {}
 
-  uint32_t Read(void* buffer, uint32_t count, uint32_t& done) override {
+  Result<uint32_t> Read(void* buffer, uint32_t count) override {
     DWORD got = 0;
-    BOOL ok = ::ReadFile(handle_.Get(), buffer, count, &got, nullptr);
-    done = got;
-    return Result(ok);
+    if (!::ReadFile(handle_.Get(), buffer, count, &got, nullptr)) return LastFailure();
+    return static_cast<uint32_t>(got);
   }
 
-  uint32_t Write(const void* buffer, uint32_t count, uint32_t& done) override {
+  Result<uint32_t> Write(const void* buffer, uint32_t count) override {
     DWORD put = 0;
-    BOOL ok = ::WriteFile(handle_.Get(), buffer, count, &put, nullptr);
-    done = put;
-    return Result(ok);
+    if (!::WriteFile(handle_.Get(), buffer, count, &put, nullptr)) return LastFailure();
+    return static_cast<uint32_t>(put);
   }
 
-  uint32_t Seek(uint64_t position) override {
+  Result<void> Seek(uint64_t position) override {
     LARGE_INTEGER distance;
     distance.QuadPart = static_cast<LONGLONG>(position);
-    return Result(::SetFilePointerEx(handle_.Get(), distance, nullptr, FILE_BEGIN));
+    return Checked(::SetFilePointerEx(handle_.Get(), distance, nullptr, FILE_BEGIN));
   }
 
-  uint64_t Position() const override {
+  Result<uint64_t> Position() override {
     LARGE_INTEGER zero;
     zero.QuadPart = 0;
     LARGE_INTEGER position;
     position.QuadPart = 0;
-    if (!::SetFilePointerEx(handle_.Get(), zero, &position, FILE_CURRENT)) return 0;
+    if (!::SetFilePointerEx(handle_.Get(), zero, &position, FILE_CURRENT)) return LastFailure();
     return static_cast<uint64_t>(position.QuadPart);
   }
 
-  uint32_t Size(uint64_t& size) override {
+  Result<uint64_t> Size() override {
     LARGE_INTEGER value;
     value.QuadPart = 0;
-    BOOL ok = ::GetFileSizeEx(handle_.Get(), &value);
-    size = ok ? static_cast<uint64_t>(value.QuadPart) : 0;
-    return Result(ok);
+    if (!::GetFileSizeEx(handle_.Get(), &value)) return LastFailure();
+    return static_cast<uint64_t>(value.QuadPart);
   }
 
-  uint32_t SetEnd() override { return Result(::SetEndOfFile(handle_.Get())); }
+  Result<void> SetEnd() override { return Checked(::SetEndOfFile(handle_.Get())); }
 
-  int32_t PackedDate() override {
+  Result<int32_t> PackedDate() override {
     FILETIME lastWrite;
-    if (!::GetFileTime(handle_.Get(), nullptr, nullptr, &lastWrite)) return -1;
+    if (!::GetFileTime(handle_.Get(), nullptr, nullptr, &lastWrite)) return LastFailure();
     return PackFileTime(lastWrite);
   }
 
-  uint32_t SetPackedDate(int32_t packedDate) override {
+  Result<void> SetPackedDate(int32_t packedDate) override {
     FILETIME lastWrite;
-    if (!UnpackToFileTime(packedDate, lastWrite)) return ErrorInvalidParameter;
-    return Result(::SetFileTime(handle_.Get(), nullptr, nullptr, &lastWrite));
+    if (!UnpackToFileTime(packedDate, lastWrite)) return Failure(ErrorInvalidParameter);
+    return Checked(::SetFileTime(handle_.Get(), nullptr, nullptr, &lastWrite));
   }
 
-  uint32_t Stamp(FileStamp& stamp) override {
+  Result<FileStamp> Stamp() override {
     // The basic information only: GetFileInformationByHandle would also
     // ask the volume for its serial number, which costs far more.
     FILE_BASIC_INFO info{};
     if (!::GetFileInformationByHandleEx(handle_.Get(), FileBasicInfo, &info, sizeof info))
-      return LastError();
+      return LastFailure();
+    FileStamp stamp;
     stamp.lastWrite = static_cast<uint64_t>(info.LastWriteTime.QuadPart);
     stamp.attributes = info.FileAttributes;
-    return ErrorSuccess;
+    return stamp;
   }
 
-  uint32_t SetStamp(const FileStamp& stamp) override {
+  Result<void> SetStamp(const FileStamp& stamp) override {
     FILE_BASIC_INFO info{};  // times of 0 stay as they are
     info.LastWriteTime.QuadPart = static_cast<LONGLONG>(stamp.lastWrite);
     // Attributes the system sets by itself are not given back to it. A
@@ -102,11 +93,10 @@ class Win32File : public File {
     const DWORD attributes = stamp.attributes & settable;
     if (stamp.attributes != 0)
       info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-    return Result(
-        ::SetFileInformationByHandle(handle_.Get(), FileBasicInfo, &info, sizeof info));
+    return Checked(::SetFileInformationByHandle(handle_.Get(), FileBasicInfo, &info, sizeof info));
   }
 
-  uint32_t RenameTo(const std::string& path) override {
+  Result<void> RenameTo(const std::string& path) override {
     const std::wstring target = SystemPath(path);
     const size_t nameBytes = target.size() * sizeof(wchar_t);
     // The structure ends in the name; room for it and a terminating zero.
@@ -116,8 +106,8 @@ class Win32File : public File {
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(nameBytes);
     std::memcpy(info->FileName, target.c_str(), nameBytes + sizeof(wchar_t));
-    return Result(::SetFileInformationByHandle(handle_.Get(), FileRenameInfo, info,
-                                               static_cast<DWORD>(buffer.size())));
+    return Checked(::SetFileInformationByHandle(handle_.Get(), FileRenameInfo, info,
+                                                static_cast<DWORD>(buffer.size())));
   }
 
   bool HasNamedStreams() override {
@@ -198,86 +188,86 @@ class Win32PageBuffer : public PageBuffer {
   uint32_t size_;
 };
 
+DWORD DesiredAccess(FileAccess access) {
+  DWORD desired = 0;
+  if (Has(access, FileAccess::Read)) desired |= GENERIC_READ;
+  if (Has(access, FileAccess::Write)) desired |= GENERIC_WRITE;
+  if (Has(access, FileAccess::Delete)) desired |= DELETE;
+  return desired;
+}
+
+DWORD ShareMode(FileShare share) {
+  DWORD mode = 0;
+  if (Has(share, FileShare::Read)) mode |= FILE_SHARE_READ;
+  if (Has(share, FileShare::Write)) mode |= FILE_SHARE_WRITE;
+  if (Has(share, FileShare::Delete)) mode |= FILE_SHARE_DELETE;
+  return mode;
+}
+
+DWORD FlagsAndAttributes(FileFlags flags) {
+  DWORD value = FILE_ATTRIBUTE_NORMAL;
+  if (Has(flags, FileFlags::NoBuffering)) value |= FILE_FLAG_NO_BUFFERING;
+  if (Has(flags, FileFlags::WriteThrough)) value |= FILE_FLAG_WRITE_THROUGH;
+  if (Has(flags, FileFlags::SequentialScan)) value |= FILE_FLAG_SEQUENTIAL_SCAN;
+  if (Has(flags, FileFlags::BackupSemantics)) value |= FILE_FLAG_BACKUP_SEMANTICS;
+  return value;
+}
+
 }  // namespace
 
-uint32_t Win32Platform::GetAttributes(const std::string& path, uint32_t& attributes) {
-  DWORD value = ::GetFileAttributesW(SystemPath(path).c_str());
-  if (value == INVALID_FILE_ATTRIBUTES) {
-    attributes = InvalidAttributes;
-    return LastError();
-  }
-  attributes = value;
-  return ErrorSuccess;
+Result<uint32_t> Win32Platform::GetAttributes(const std::string& path) {
+  const DWORD value = ::GetFileAttributesW(SystemPath(path).c_str());
+  if (value == INVALID_FILE_ATTRIBUTES) return LastFailure();
+  return static_cast<uint32_t>(value);
 }
 
-uint32_t Win32Platform::SetAttributes(const std::string& path, uint32_t attributes) {
-  return Result(::SetFileAttributesW(SystemPath(path).c_str(), attributes));
+Result<void> Win32Platform::SetAttributes(const std::string& path, uint32_t attributes) {
+  return Checked(::SetFileAttributesW(SystemPath(path).c_str(), attributes));
 }
 
-uint32_t Win32Platform::CreateDir(const std::string& path) {
-  return Result(::CreateDirectoryW(SystemPath(path).c_str(), nullptr));
+Result<void> Win32Platform::CreateDir(const std::string& path) {
+  return Checked(::CreateDirectoryW(SystemPath(path).c_str(), nullptr));
 }
 
-uint32_t Win32Platform::RemoveDir(const std::string& path) {
-  return Result(::RemoveDirectoryW(SystemPath(path).c_str()));
+Result<void> Win32Platform::RemoveDir(const std::string& path) {
+  return Checked(::RemoveDirectoryW(SystemPath(path).c_str()));
 }
 
-FileHandle Win32Platform::OpenFile(const std::string& path, uint32_t access, uint32_t share,
-                                   FileDisposition disposition, uint32_t flags,
-                                   uint32_t& error) {
-  DWORD desired = 0;
-  if (access & AccessRead) desired |= GENERIC_READ;
-  if (access & AccessWrite) desired |= GENERIC_WRITE;
-  if (access & AccessDelete) desired |= DELETE;
-  DWORD shareMode = 0;
-  if (share & ShareRead) shareMode |= FILE_SHARE_READ;
-  if (share & ShareWrite) shareMode |= FILE_SHARE_WRITE;
-  if (share & ShareDelete) shareMode |= FILE_SHARE_DELETE;
-  DWORD creation = disposition == FileDisposition::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
-  DWORD flagsAndAttributes = FILE_ATTRIBUTE_NORMAL;
-  if (flags & FlagNoBuffering) flagsAndAttributes |= FILE_FLAG_NO_BUFFERING;
-  if (flags & FlagWriteThrough) flagsAndAttributes |= FILE_FLAG_WRITE_THROUGH;
-  if (flags & FlagSequentialScan) flagsAndAttributes |= FILE_FLAG_SEQUENTIAL_SCAN;
-  if (flags & FlagBackupSemantics) flagsAndAttributes |= FILE_FLAG_BACKUP_SEMANTICS;
-
-  UniqueFileHandle handle(::CreateFileW(SystemPath(path).c_str(), desired, shareMode, nullptr,
-                                        creation, flagsAndAttributes, nullptr));
-  if (!handle) {
-    error = LastError();
-    return nullptr;
-  }
-  error = ErrorSuccess;
-  return std::make_unique<Win32File>(std::move(handle));
+Result<FileHandle> Win32Platform::OpenFile(const std::string& path, FileAccess access,
+                                           FileShare share, FileDisposition disposition,
+                                           FileFlags flags) {
+  const DWORD creation =
+      disposition == FileDisposition::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
+  UniqueFileHandle handle(::CreateFileW(SystemPath(path).c_str(), DesiredAccess(access),
+                                        ShareMode(share), nullptr, creation,
+                                        FlagsAndAttributes(flags), nullptr));
+  if (!handle) return LastFailure();
+  return FileHandle(std::make_unique<Win32File>(std::move(handle)));
 }
 
-uint32_t Win32Platform::RemoveFile(const std::string& path) {
-  return Result(::DeleteFileW(SystemPath(path).c_str()));
+Result<void> Win32Platform::RemoveFile(const std::string& path) {
+  return Checked(::DeleteFileW(SystemPath(path).c_str()));
 }
 
-uint32_t Win32Platform::ReplaceFile(const std::string& from, const std::string& to) {
-  return Result(::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+Result<void> Win32Platform::ReplaceFile(const std::string& from, const std::string& to) {
+  return Checked(::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
-uint32_t Win32Platform::SystemCopy(const std::string& src, const std::string& dst,
-                                   bool failIfExists) {
-  return Result(
+Result<void> Win32Platform::SystemCopy(const std::string& src, const std::string& dst,
+                                       bool failIfExists) {
+  return Checked(
       ::CopyFileW(SystemPath(src).c_str(), SystemPath(dst).c_str(), failIfExists ? TRUE : FALSE));
 }
 
-std::unique_ptr<PageBuffer> Win32Platform::AllocatePages(uint32_t size, uint32_t& error) {
-  if (size == 0) {
-    error = ErrorInvalidParameter;
-    return nullptr;
-  }
+Result<std::unique_ptr<PageBuffer>> Win32Platform::AllocatePages(uint32_t size) {
+  if (size == 0) return Failure(ErrorInvalidParameter);
   void* data = Pages().Take(size);
   if (data == nullptr) {
-    error = ::GetLastError();
-    if (error == 0) error = ErrorNotEnoughMemory;
-    return nullptr;
+    const DWORD error = ::GetLastError();
+    return Failure(error != 0 ? error : static_cast<DWORD>(ErrorNotEnoughMemory));
   }
-  error = ErrorSuccess;
-  return std::make_unique<Win32PageBuffer>(data, size);
+  return std::unique_ptr<PageBuffer>(std::make_unique<Win32PageBuffer>(data, size));
 }
 
 }  // namespace plovik

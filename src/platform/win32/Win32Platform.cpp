@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "lib/PackedDate.h"
+#include "lib/Wide.h"
 #include "platform/win32/WinDates.h"
-#include "platform/win32/WinText.h"
 
 namespace plovik {
 
@@ -50,12 +50,9 @@ int32_t Win32Platform::PackLocalTime(const CivilTime& time) {
   if (time.year > 2107) return NewestPackedDate;
   // Checked here: not every implementation of SystemTimeToFileTime refuses
   // a day the month does not have.
-  static constexpr int monthDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (time.year % 4 == 0 && time.year % 100 != 0) || time.year % 400 == 0;
   if (time.month < 1 || time.month > 12 || time.day < 1 ||
-      time.day > monthDays[time.month - 1] || (time.month == 2 && time.day == 29 && !leap) ||
-      time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 ||
-      time.second < 0 || time.second > 59) {
+      time.day > DaysInMonth(time.year, time.month) || time.hour < 0 || time.hour > 23 ||
+      time.minute < 0 || time.minute > 59 || time.second < 0 || time.second > 59) {
     return MissingFileDate;
   }
   SYSTEMTIME civil{};

@@ -3,9 +3,11 @@
 
 #include <cwchar>
 
+#include "lib/Wide.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinDates.h"
 #include "platform/win32/WinHandles.h"
+#include "platform/win32/WinResult.h"
 #include "platform/win32/WinText.h"
 
 namespace plovik {
@@ -14,27 +16,20 @@ namespace {
 
 class Win32Search : public DirSearch {
  public:
-  explicit Win32Search(const std::wstring& pattern) {
-    handle_.Reset(::FindFirstFileW(pattern.c_str(), &data_));
-    if (handle_) {
-      pending_ = true;
-    } else {
-      error_ = ::GetLastError();
-      if (error_ == 0) error_ = ErrorFileNotFound;
-    }
-  }
+  Win32Search(UniqueFindHandle handle, const WIN32_FIND_DATAW& first)
+      : handle_(std::move(handle)), data_(first) {}
 
   bool Next(DirEntry& entry) override {
     if (!handle_) return false;
     if (!pending_) {
       if (!::FindNextFileW(handle_.Get(), &data_)) {
-        DWORD error = ::GetLastError();
-        if (error != ERROR_NO_MORE_FILES) error_ = error;
         handle_.Reset();  // the search is over: release it now
         return false;
       }
     }
     pending_ = false;
+    // The name exactly as the file system holds it (WTF-8 where it is not
+    // valid UTF-16).
     entry.name = Narrow(data_.cFileName, ::wcsnlen(data_.cFileName, MAX_PATH));
     entry.packedDate = PackFileTime(data_.ftLastWriteTime);
     entry.lastWrite = (static_cast<uint64_t>(data_.ftLastWriteTime.dwHighDateTime) << 32) |
@@ -44,19 +39,19 @@ class Win32Search : public DirSearch {
     return true;
   }
 
-  uint32_t Error() const override { return error_; }
-
  private:
   UniqueFindHandle handle_;
-  WIN32_FIND_DATAW data_{};
-  bool pending_ = false;
-  uint32_t error_ = ErrorSuccess;
+  WIN32_FIND_DATAW data_;
+  bool pending_ = true;  // the first entry came with the handle
 };
 
 }  // namespace
 
-std::unique_ptr<DirSearch> Win32Platform::StartSearch(const std::string& pattern) {
-  return std::make_unique<Win32Search>(SystemPath(pattern));
+Result<std::unique_ptr<DirSearch>> Win32Platform::StartSearch(const std::string& pattern) {
+  WIN32_FIND_DATAW first{};
+  UniqueFindHandle handle(::FindFirstFileW(SystemPath(pattern).c_str(), &first));
+  if (!handle) return LastFailure();
+  return std::unique_ptr<DirSearch>(std::make_unique<Win32Search>(std::move(handle), first));
 }
 
 }  // namespace plovik

@@ -1,7 +1,7 @@
 // Owning guards for Win32 handles. Each guard is move-only, so a handle is
 // closed exactly once, and knows its own "invalid" values: a file handle
 // rejects both INVALID_HANDLE_VALUE and NULL, a search handle is closed with
-// FindClose.
+// FindClose, a kernel object (mutex, timer) is invalid only as NULL.
 #pragma once
 
 #include <windows.h>
@@ -64,7 +64,15 @@ struct FindHandleTraits {
   static void Close(Value value) { ::FindClose(value); }
 };
 
+struct KernelHandleTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value value) { return value != nullptr; }
+  static void Close(Value value) { ::CloseHandle(value); }
+};
+
 using UniqueFileHandle = UniqueWinHandle<FileHandleTraits>;
+using UniqueKernelHandle = UniqueWinHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueWinHandle<FindHandleTraits>;
 
 }  // namespace plovik

@@ -1,5 +1,8 @@
 #include "win/support/RealFilesEnvironment.h"
 
+#include "core/RunRecords.h"
+#include "engine/TreeWalk.h"
+
 namespace plovik::test {
 
 RealFilesEnvironment::RealFilesEnvironment(int pathChars) : saved_(BoundProtocol()) {
@@ -18,6 +21,29 @@ RealFilesEnvironment::~RealFilesEnvironment() {
   BindProtocol(saved_);
   InstallToolkit(nullptr);
   InstallPlatform(nullptr);
+}
+
+namespace {
+// Wide enough that no path of a test tree is shortened.
+constexpr int UnshortenedPathChars = 2000;
+}  // namespace
+
+WalkEnvironment::WalkEnvironment() : RealFilesEnvironment(UnshortenedPathChars) {
+  RunOptions = TRunOptions{};
+  RunOptions.SubDirFlag = true;
+  RunOptions.EmptyFlag = true;
+  RunOptions.VerifyFlag = true;
+  RunOptions.ReportFlag = true;
+  RunOptions.SrcFileSpecList[1] = "*.*";
+  RunOptions.SrcFileSpecCount = 1;
+}
+
+void WalkEnvironment::Walk(const std::string& src, const std::string& dst) {
+  ProtocolClear();
+  ResetRunCounters();
+  RunState = TRunState{};
+  RunState.RunDialogAnswer = ModalOk;
+  WalkTree(src, dst);
 }
 
 }  // namespace plovik::test

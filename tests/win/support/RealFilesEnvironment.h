@@ -32,4 +32,13 @@ class RealFilesEnvironment {
   std::unique_ptr<Memo> memo_;
 };
 
+// Walks of whole trees as a run makes them: subdirectories, empty ones
+// included, every file ("*.*"), skip lines reported, verification as asked.
+class WalkEnvironment : public RealFilesEnvironment {
+ public:
+  WalkEnvironment();
+  // One walk with fresh counters, state and protocol.
+  void Walk(const std::string& src, const std::string& dst);
+};
+
 }  // namespace plovik::test

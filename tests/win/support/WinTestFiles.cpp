@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/WinText.h"
+#include "lib/Wide.h"
 
 namespace plovik::test {
 
@@ -188,6 +188,15 @@ std::string FreshTempDir(const std::string& tag) {
   RemoveTree(dir);
   if (!::CreateDirectoryW(LongPath(dir).c_str(), nullptr)) return "";
   return dir;
+}
+
+bool HoldsUnpairedSurrogates(const std::string& dir) {
+  const std::wstring probe = LongPath(dir) + L"\\probe-\xD800";
+  HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(file);
+  return true;
 }
 
 std::map<std::string, std::string> ListFiles(const std::string& root) {

@@ -53,6 +53,9 @@ void RemoveTree(const std::string& dir);
 // tag, this process and a counter (a leftover of that name is removed
 // first). Returns its path without a trailing backslash; empty on failure.
 std::string FreshTempDir(const std::string& tag);
+// Whether the file system of a directory holds names that are not valid
+// UTF-16 (an unpaired surrogate): some refuse to create them.
+bool HoldsUnpairedSurrogates(const std::string& dir);
 // Every file below a directory: relative path -> full path.
 std::map<std::string, std::string> ListFiles(const std::string& root);
 
