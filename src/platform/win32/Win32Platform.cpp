@@ -55,13 +55,7 @@ int32_t Win32Platform::PackLocalTime(const CivilTime& time) {
       time.minute < 0 || time.minute > 59 || time.second < 0 || time.second > 59) {
     return MissingFileDate;
   }
-  SYSTEMTIME civil{};
-  civil.wYear = static_cast<WORD>(time.year);
-  civil.wMonth = static_cast<WORD>(time.month);
-  civil.wDay = static_cast<WORD>(time.day);
-  civil.wHour = static_cast<WORD>(time.hour);
-  civil.wMinute = static_cast<WORD>(time.minute);
-  civil.wSecond = static_cast<WORD>(time.second);
+  const SYSTEMTIME civil = SystemTimeOf(time);
   // The civil time is local already: pack it without a zone conversion.
   FILETIME local;
   if (!::SystemTimeToFileTime(&civil, &local)) return MissingFileDate;

@@ -7,6 +7,7 @@
 
 #include "lib/Wide.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinDates.h"
 #include "platform/win32/WinResult.h"
 #include "platform/win32/WinText.h"
 
@@ -35,17 +36,6 @@ Result<std::wstring> FilledText(Fill fill) {
     if (length < capacity) return std::wstring(buffer.data(), length);
     buffer.assign(static_cast<size_t>(length) + 1, L'\0');
   }
-}
-
-SYSTEMTIME SystemTimeOf(const CivilTime& time) {
-  SYSTEMTIME civil{};
-  civil.wYear = static_cast<WORD>(time.year);
-  civil.wMonth = static_cast<WORD>(time.month);
-  civil.wDay = static_cast<WORD>(time.day);
-  civil.wHour = static_cast<WORD>(time.hour);
-  civil.wMinute = static_cast<WORD>(time.minute);
-  civil.wSecond = static_cast<WORD>(time.second);
-  return civil;
 }
 
 }  // namespace

@@ -15,6 +15,17 @@ constexpr uint64_t DosEpochTicks = 119600064000000000ull;
 
 }  // namespace
 
+SYSTEMTIME SystemTimeOf(const CivilTime& time) {
+  SYSTEMTIME civil{};
+  civil.wYear = static_cast<WORD>(time.year);
+  civil.wMonth = static_cast<WORD>(time.month);
+  civil.wDay = static_cast<WORD>(time.day);
+  civil.wHour = static_cast<WORD>(time.hour);
+  civil.wMinute = static_cast<WORD>(time.minute);
+  civil.wSecond = static_cast<WORD>(time.second);
+  return civil;
+}
+
 int32_t PackLocalFileTime(const FILETIME& local) {
   // The range is checked here, not left to FileTimeToDosDateTime: not every
   // implementation refuses years past 2107 (some wrap the 7-bit year).

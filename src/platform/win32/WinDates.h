@@ -6,7 +6,12 @@
 
 #include <cstdint>
 
+#include "platform/Platform.h"
+
 namespace plovik {
+
+// A civil time as the system's SYSTEMTIME (no range check).
+SYSTEMTIME SystemTimeOf(const CivilTime& time);
 
 // Converts a file's (UTC) time. A time outside the packed format's range
 // (before 1980 or after 2107 in local time) clamps to OldestPackedDate or
