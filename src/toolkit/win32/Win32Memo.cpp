@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "lib/Utf.h"
+#include "lib/Wide.h"
 #include "toolkit/win32/Win32Toolkit.h"
 
 namespace plovik {
@@ -39,10 +40,10 @@ std::vector<std::string> SplitLines(const std::wstring& text) {
   for (;;) {
     const size_t end = text.find(L"\r\n", start);
     if (end == std::wstring::npos) {
-      lines.push_back(NarrowText(text.substr(start)));
+      lines.push_back(Narrow(text.substr(start)));
       return lines;
     }
-    lines.push_back(NarrowText(text.substr(start, end - start)));
+    lines.push_back(Narrow(text.substr(start, end - start)));
     start = end + 2;
   }
 }
@@ -87,12 +88,12 @@ struct Win32Memo::SelfChange {
   Win32Memo& memo_;
 };
 
-Win32Memo::Win32Memo(Win32Toolkit& toolkit, Form& parent) : Win32Control<Memo>(toolkit) {
+Win32Memo::Win32Memo(Win32Toolkit& toolkit, Container& parent) : Win32Control<Memo>(toolkit) {
   // Word wrap: no horizontal scrolling. Not a tab stop.
   CreateControl(L"EDIT",
                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
                     ES_NOHIDESEL,
-                WS_EX_CLIENTEDGE, FormHandle(parent));
+                WS_EX_CLIENTEDGE, HandleOf(parent));
   SetCapacity(capacity_);
   toolkit.AddMemo(this);
 }
@@ -102,21 +103,19 @@ Win32Memo::~Win32Memo() {
   if (Hwnd() != nullptr && timerSet_) KillTimer(Hwnd(), FlushTimerId);
 }
 
-size_t Win32Memo::LineCost(const std::string& line) const { return CharCount(line) + 2; }
+size_t Win32Memo::LineCost(const std::string& line) { return CharCount(line) + 2; }
 
 std::string Win32Memo::Line(int index) const {
   if (index < 0 || index >= Count()) return std::string();
-  return lines_[static_cast<size_t>(index)];
+  return lines_.At(index);
 }
 
 bool Win32Memo::Append(const std::string& line) {
   const size_t cost = LineCost(line);
   if (used_ > capacity_ || cost > capacity_ - used_) return false;
-  lines_.push_back(line);
+  lines_.Append(line);
   used_ += cost;
-  if (Hwnd() != nullptr && !timerSet_) {
-    timerSet_ = SetTimer(Hwnd(), FlushTimerId, FlushIntervalMs, nullptr) != 0;
-  }
+  StartFlushTimer();
   Changed();
   return true;
 }
@@ -124,20 +123,21 @@ bool Win32Memo::Append(const std::string& line) {
 void Win32Memo::SetLine(int index, const std::string& line) {
   if (index < 0 || index >= Count()) return;
   Flush();
-  std::string& slot = lines_[static_cast<size_t>(index)];
-  const size_t start = LineOffset(index);
-  const size_t end = start + WideText(slot).size();
-  used_ = used_ - LineCost(slot) + LineCost(line);
-  slot = line;
-  ReplaceRange(start, end, WideText(line));
+  const std::string& old = lines_.At(index);
+  const size_t start = lines_.Offset(index);
+  const size_t end = start + MemoLines::Units(old);
+  used_ = used_ - LineCost(old) + LineCost(line);
+  lines_.Set(index, line);
+  ReplaceRange(start, end, Wide(line));
   Changed();
 }
 
 void Win32Memo::DeleteLine(int index) {
   if (index < 0 || index >= Count()) return;
   Flush();
-  const size_t start = LineOffset(index);
-  const size_t end = start + WideText(lines_[static_cast<size_t>(index)]).size();
+  const std::string& line = lines_.At(index);
+  const size_t start = lines_.Offset(index);
+  const size_t end = start + MemoLines::Units(line);
   // The line goes with one line break: the one behind it, or for the last
   // line the one in front of it.
   if (Count() == 1) {
@@ -147,14 +147,14 @@ void Win32Memo::DeleteLine(int index) {
   } else {
     ReplaceRange(start - 2, end, std::wstring());
   }
-  used_ -= LineCost(lines_[static_cast<size_t>(index)]);
-  lines_.erase(lines_.begin() + index);
+  used_ -= LineCost(line);
+  lines_.Erase(index);
   shownCount_ = Count();
   Changed();
 }
 
 void Win32Memo::Clear() {
-  lines_.clear();
+  lines_.Clear();
   used_ = 0;
   shownCount_ = 0;
   if (Hwnd() != nullptr) {
@@ -174,12 +174,6 @@ void Win32Memo::SetCapacity(size_t characters) {
   const size_t limit = characters > (MaxEditLimit - 1024) / 2 ? MaxEditLimit : characters * 2 + 1024;
   SelfChange self(*this);
   SendMessageW(Hwnd(), EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
-}
-
-int Win32Memo::ClientWidth() const {
-  RECT client{};
-  if (Hwnd() == nullptr || !GetClientRect(Hwnd(), &client)) return 0;
-  return client.right - client.left;
 }
 
 void Win32Memo::Flush() { Push(Count()); }
@@ -202,7 +196,7 @@ void Win32Memo::Push(int maxLines) {
   std::wstring text;
   for (int i = shownCount_; i < end; ++i) {
     if (i > 0) text += L"\r\n";
-    text += WideText(lines_[static_cast<size_t>(i)]);
+    text += Wide(lines_.At(i));
   }
   lastFlushLines_ = end - shownCount_;
   shownCount_ = end;
@@ -218,9 +212,7 @@ void Win32Memo::Push(int maxLines) {
     InvalidateRect(hwnd, nullptr, TRUE);
   }
   // The rest follows on the timer when nobody processes messages.
-  if (shownCount_ < Count() && !timerSet_) {
-    timerSet_ = SetTimer(hwnd, FlushTimerId, FlushIntervalMs, nullptr) != 0;
-  }
+  if (shownCount_ < Count()) StartFlushTimer();
   lastFlushMs_ = GetTickCount64();
   lastFlushCostMs_ = lastFlushMs_ - start;
   ++flushCount_;
@@ -274,7 +266,9 @@ LRESULT Win32Memo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void Win32Memo::ReadBackUserText(bool keepPending) {
   if (Hwnd() == nullptr) return;
   std::vector<std::string> pending;
-  if (keepPending) pending.assign(lines_.begin() + shownCount_, lines_.end());
+  if (keepPending) {
+    for (int i = shownCount_; i < Count(); ++i) pending.push_back(lines_.At(i));
+  }
   std::wstring text;
   {
     SelfChange self(*this);
@@ -284,24 +278,27 @@ void Win32Memo::ReadBackUserText(bool keepPending) {
                                      reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(got));
   }
-  lines_ = SplitLines(text);
-  shownCount_ = Count();
-  lines_.insert(lines_.end(), pending.begin(), pending.end());
+  std::vector<std::string> lines = SplitLines(text);
+  shownCount_ = static_cast<int>(lines.size());
+  lines.insert(lines.end(), pending.begin(), pending.end());
   used_ = 0;
-  for (const std::string& line : lines_) used_ += LineCost(line);
+  for (const std::string& line : lines) used_ += LineCost(line);
+  lines_.Assign(std::move(lines));
 }
 
-void Win32Memo::Changed() {
-  if (onChange_) {
-    const std::function<void()> handler = onChange_;
-    handler();
+void Win32Memo::Changed() { FireNotify(onChange_, *this); }
+
+void Win32Memo::StartFlushTimer() {
+  if (Hwnd() != nullptr && !timerSet_) {
+    timerSet_ = SetTimer(Hwnd(), FlushTimerId, FlushIntervalMs, nullptr) != 0;
   }
 }
 
-size_t Win32Memo::LineOffset(int index) const {
-  size_t offset = 0;
-  for (int i = 0; i < index; ++i) offset += WideText(lines_[static_cast<size_t>(i)]).size() + 2;
-  return offset;
+void Win32Memo::SelectAll() {
+  Flush();
+  if (Hwnd() == nullptr) return;
+  SelfChange self(*this);
+  SendMessageW(Hwnd(), EM_SETSEL, 0, -1);
 }
 
 void Win32Memo::ReplaceRange(size_t start, size_t end, const std::wstring& text) {
