@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/RunRecords.h"
-#include "toolkit/win32/Win32Toolkit.h"
 #include "core/Protocol.h"
+#include "core/RunRecords.h"
+#include "lib/Wide.h"
+#include "toolkit/win32/Win32Toolkit.h"
 
 namespace plovik::test {
 namespace {
@@ -25,7 +26,7 @@ std::wstring ControlText(uintptr_t handle) {
 
 std::wstring Joined(const std::vector<std::string>& lines) {
   std::wstring text;
-  for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? L"\r\n" : L"") + WideText(lines[i]);
+  for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? L"\r\n" : L"") + Wide(lines[i]);
   return text;
 }
 
@@ -39,7 +40,7 @@ class ToolkitWinTest : public ::testing::Test {
     form->SetVisible(true);
     memo = tk.CreateMemo(*form);
     memo->SetBounds(8, 40, 600, 380);
-    memo->SetOnChange([this] { ++changes; });
+    memo->SetOnChange([this](NotifyEvent&) { ++changes; });
     tk.ProcessPendingMessages();
   }
   void TearDown() override {
@@ -185,7 +186,12 @@ TEST_F(ToolkitWinTest, ProtocolWorkaroundOnAFullMemo) {
 
 TEST_F(ToolkitWinTest, ControlsOutliveTheirWindowWhenTheUserClosesTheForm) {
   memo->Append("kept");
+  // The main form is freed when it closes: its window goes, the objects stay.
+  tk.SetMainForm(form.get());
   SendMessageW(reinterpret_cast<HWND>(form->Handle()), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(tk.Terminated());
+  MSG quit;
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(form->Handle(), 0u);
   EXPECT_EQ(memo->Handle(), 0u);
   EXPECT_TRUE(memo->Append("still"));
@@ -222,7 +228,7 @@ TEST_F(ToolkitWinTest, ButtonRunsItsHandlerOnlyWhenEnabled) {
   button->SetBounds(8, 8, 80, 24);
   button->SetCaption("&Start");
   int clicks = 0;
-  button->SetOnClick([&clicks] { ++clicks; });
+  button->SetOnClick([&clicks](NotifyEvent&) { ++clicks; });
   // A press as the system delivers it: through the form's WM_COMMAND.
   SendMessageW(reinterpret_cast<HWND>(button->Handle()), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1);
@@ -340,6 +346,7 @@ TEST_F(ToolkitWinTest, MessageDialogShowsGermanLabelsAndReturnsTheAnswer) {
        {L"OK", L"Abbrechen"}, ModalCancel},
   };
   HWND owner = reinterpret_cast<HWND>(form->Handle());
+  tk.SetMainForm(form.get());
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.result));
     SetActiveWindow(owner);
