@@ -252,7 +252,10 @@ class Win32Memo : public Win32Control<Memo> {
 
   // Lines appended to the model but not yet shown by the control.
   int PendingCount() const { return Count() - shownCount_; }
-  // Pushes the pending lines to the control in one replacement.
+  // Whether lines were replaced or deleted in the model only so far.
+  bool HasPendingChanges() const { return changedFrom_ != NoChange; }
+  // Brings the control up to date (pending lines and changes) in one
+  // replacement.
   void Flush();
   // How often the control was brought up to date, and the time it took.
   int FlushCount() const { return flushCount_; }
@@ -273,14 +276,17 @@ class Win32Memo : public Win32Control<Memo> {
   // Pushes up to maxLines pending lines in one replacement at the end.
   void Push(int maxLines);
   void StartFlushTimer();
+  // Line `index` and the lines behind it differ in the control.
+  void MarkChanged(int index);
   // Takes the control's text as the lines; the pending lines stay behind it
   // when keepPending.
   void ReadBackUserText(bool keepPending);
-  void ReplaceRange(size_t start, size_t end, const std::wstring& text);
   static size_t LineCost(const std::string& line);
 
   MemoLines lines_;
+  static constexpr int NoChange = 0x7FFFFFFF;
   int shownCount_ = 0;  // lines [0, shownCount_) are in the control
+  int changedFrom_ = NoChange;  // from this line on the control's text is stale
   size_t used_ = 0;
   size_t capacity_ = DefaultCapacity;
   uint64_t lastFlushMs_ = 0;      // when the last flush ended

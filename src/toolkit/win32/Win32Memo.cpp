@@ -6,7 +6,9 @@
 // the control in batches: one replacement at the end of its text, with
 // redraw off, at most every 50 ms from message processing (a timer covers
 // an idle program), and at once before anybody reads the control's text or
-// the user touches it. Edits the user makes are read back into the model.
+// the user touches it. Replaced and deleted lines travel the same way: the
+// push replaces the text from the first changed line on. Edits the user
+// makes are read back into the model.
 #include <algorithm>
 
 #include "lib/Utf.h"
@@ -120,43 +122,38 @@ bool Win32Memo::Append(const std::string& line) {
   return true;
 }
 
+// Replacing and deleting lines change the model at once and the control
+// with the next push: the protocol's memo-full workaround deletes lines
+// in the middle of a long text for every new line, and one replacement of
+// the text behind the first changed line costs the control about what a
+// single deletion does.
 void Win32Memo::SetLine(int index, const std::string& line) {
   if (index < 0 || index >= Count()) return;
-  Flush();
-  const std::string& old = lines_.At(index);
-  const size_t start = lines_.Offset(index);
-  const size_t end = start + MemoLines::Units(old);
-  used_ = used_ - LineCost(old) + LineCost(line);
+  used_ = used_ - LineCost(lines_.At(index)) + LineCost(line);
   lines_.Set(index, line);
-  ReplaceRange(start, end, Wide(line));
+  MarkChanged(index);
   Changed();
 }
 
 void Win32Memo::DeleteLine(int index) {
   if (index < 0 || index >= Count()) return;
-  Flush();
-  const std::string& line = lines_.At(index);
-  const size_t start = lines_.Offset(index);
-  const size_t end = start + MemoLines::Units(line);
-  // The line goes with one line break: the one behind it, or for the last
-  // line the one in front of it.
-  if (Count() == 1) {
-    ReplaceRange(start, end, std::wstring());
-  } else if (index + 1 < Count()) {
-    ReplaceRange(start, end + 2, std::wstring());
-  } else {
-    ReplaceRange(start - 2, end, std::wstring());
-  }
-  used_ -= LineCost(line);
+  used_ -= LineCost(lines_.At(index));
   lines_.Erase(index);
-  shownCount_ = Count();
+  if (index < shownCount_) --shownCount_;
+  MarkChanged(index);
   Changed();
+}
+
+void Win32Memo::MarkChanged(int index) {
+  changedFrom_ = std::min(changedFrom_, index);
+  StartFlushTimer();
 }
 
 void Win32Memo::Clear() {
   lines_.Clear();
   used_ = 0;
   shownCount_ = 0;
+  changedFrom_ = NoChange;
   if (Hwnd() != nullptr) {
     SelfChange self(*this);
     SetWindowTextW(Hwnd(), L"");
@@ -182,6 +179,7 @@ void Win32Memo::Push(int maxLines) {
   const HWND hwnd = Hwnd();
   if (hwnd == nullptr) {
     shownCount_ = Count();
+    changedFrom_ = NoChange;
     return;
   }
   const int end = Count() - shownCount_ > maxLines ? shownCount_ + maxLines : Count();
@@ -191,21 +189,24 @@ void Win32Memo::Push(int maxLines) {
   }
   const uint64_t start = GetTickCount64();
   lastFlushMs_ = start;
-  if (shownCount_ >= end) return;
-
+  // The control's text is right up to the first changed line, or up to
+  // the last line it has; everything behind that is replaced.
+  const int first = std::min(changedFrom_, shownCount_);
+  if (first >= end && changedFrom_ == NoChange) return;
   std::wstring text;
-  for (int i = shownCount_; i < end; ++i) {
+  for (int i = first; i < end; ++i) {
     if (i > 0) text += L"\r\n";
     text += Wide(lines_.At(i));
   }
-  lastFlushLines_ = end - shownCount_;
+  const size_t from = first > 0 ? lines_.Offset(first) - 2 : 0;  // behind line first - 1
+  lastFlushLines_ = end - first;
   shownCount_ = end;
-
+  changedFrom_ = NoChange;
   {
     SelfChange self(*this);
     SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
     const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(from), length);
     SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
@@ -220,7 +221,7 @@ void Win32Memo::Push(int maxLines) {
 }
 
 void Win32Memo::FlushIfDue(uint64_t nowMs) {
-  if (shownCount_ >= Count()) return;
+  if (shownCount_ >= Count() && changedFrom_ == NoChange) return;
   const uint64_t pause = std::max<uint64_t>(FlushIntervalMs, FlushCostFactor * lastFlushCostMs_);
   if (nowMs - lastFlushMs_ < pause) return;
   // One push takes about MaxPushMs, so that the program stays responsive
@@ -280,6 +281,7 @@ void Win32Memo::ReadBackUserText(bool keepPending) {
   }
   std::vector<std::string> lines = SplitLines(text);
   shownCount_ = static_cast<int>(lines.size());
+  changedFrom_ = NoChange;
   lines.insert(lines.end(), pending.begin(), pending.end());
   used_ = 0;
   for (const std::string& line : lines) used_ += LineCost(line);
@@ -299,13 +301,6 @@ void Win32Memo::SelectAll() {
   if (Hwnd() == nullptr) return;
   SelfChange self(*this);
   SendMessageW(Hwnd(), EM_SETSEL, 0, -1);
-}
-
-void Win32Memo::ReplaceRange(size_t start, size_t end, const std::wstring& text) {
-  if (Hwnd() == nullptr) return;
-  SelfChange self(*this);
-  SendMessageW(Hwnd(), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
-  SendMessageW(Hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 }  // namespace plovik
