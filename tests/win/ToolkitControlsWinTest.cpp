@@ -48,6 +48,48 @@ TEST_F(ControlsWinTest, CheckBoxRunsItsClickHandlerForClicksAndForChangesFromCod
   EXPECT_EQ(SendMessageW(HandleOf(*box), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
+TEST_F(ControlsWinTest, MouseDownComesBeforeTheClickAndCanPreventIt) {
+  auto button = tk.CreateButton(*form);
+  button->SetBounds(8, 8, 80, 24);
+  auto label = tk.CreateLabel(*form);
+  label->SetCaption("Quelle:");
+  label->SetBounds(8, 40, 0, 0);
+  std::vector<std::string> events;
+  bool disableOnDown = false;
+  button->SetOnMouseDown([&](MouseEvent& event) {
+    events.push_back("down " + std::to_string(event.x) + "," + std::to_string(event.y));
+    if (disableOnDown) button->SetEnabled(false);
+  });
+  button->SetOnClick([&](NotifyEvent&) { events.push_back("click"); });
+  label->SetOnClick([&](NotifyEvent&) { events.push_back("label"); });
+  const HWND hwnd = HandleOf(*button);
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
+  disableOnDown = true;
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 6));
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(12, 6));
+  SendMessageW(HandleOf(*label), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(HandleOf(*label), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(events, (std::vector<std::string>{"down 10,5", "click", "down 12,6", "label"}));
+}
+
+TEST_F(ControlsWinTest, MinimisingTheMainFormRunsTheApplicationsEvents) {
+  std::vector<std::string> events;
+  tk.SetOnMinimize([&] { events.push_back("minimize"); });
+  tk.SetOnRestore([&] { events.push_back("restore"); });
+  tk.SetMainForm(form.get());
+  tk.Minimize();
+  EXPECT_TRUE(tk.Minimized());
+  EXPECT_TRUE(IsIconic(HandleOf(*form)));
+  tk.Minimize();  // no change, no event
+  tk.Restore();
+  EXPECT_FALSE(tk.Minimized());
+  // The user's minimise box acts alike.
+  SendMessageW(HandleOf(*form), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  SendMessageW(HandleOf(*form), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(events, (std::vector<std::string>{"minimize", "restore", "minimize", "restore"}));
+}
+
 TEST_F(ControlsWinTest, DropDownBoxRunsItsEventsForTheUserOnly) {
   auto box = tk.CreateComboBox(*form);
   box->SetBounds(8, 8, 200, 21);

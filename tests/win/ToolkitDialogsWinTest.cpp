@@ -177,6 +177,62 @@ TEST_F(DialogsWinTest, InputQueryReturnsTheTypedLineOrLeavesTheValueOnCancel) {
   EXPECT_TRUE(IsWindowEnabled(HandleOf(*form)));
 }
 
+// ---- common dialogs -----------------------------------------------------------
+
+struct CommonDialogProbe {
+  HWND main = nullptr;
+  bool found = false;
+  bool mainEnabled = true;
+};
+
+bool CancelCommonDialog(void* context) {
+  auto* probe = static_cast<CommonDialogProbe*>(context);
+  HWND dialog = FindWindowW(L"#32770", nullptr);
+  if (dialog == nullptr || !IsWindowVisible(dialog)) return false;
+  probe->found = true;
+  probe->mainEnabled = IsWindowEnabled(probe->main) != FALSE;
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  return true;
+}
+
+TEST_F(DialogsWinTest, CommonDialogsCancelledLeaveTheirPresetsAndTheWindowsEnabledAgain) {
+  tk.SetMainForm(form.get());
+  CommonDialogProbe probe{HandleOf(*form)};
+  SaveDialogOptions options;
+  options.title = "Das Protokoll speichern";
+  options.fileName = "PLOVIK-LOG.TXT";
+  options.defaultExt = "TXT";
+  options.filter = "PLOVIK log file  (*.TXT)|*.TXT";
+  SaveDialogResult saved;
+  {
+    TimerProbe timer(&CancelCommonDialog, &probe);
+    saved = tk.SaveFileDialog(options);
+  }
+  ASSERT_TRUE(probe.found);
+  EXPECT_FALSE(saved.confirmed);
+  EXPECT_EQ(saved.fileName, "PLOVIK-LOG.TXT");  // the name also after Cancel
+  EXPECT_FALSE(probe.mainEnabled);
+  EXPECT_TRUE(IsWindowEnabled(HandleOf(*form)));
+
+  // The folder dialog starts in an existing folder only.
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  for (const std::string& start : {Narrow(temp), std::string("Q:\\does\\not\\exist")}) {
+    probe = CommonDialogProbe{HandleOf(*form)};
+    std::string directory = start;
+    bool chosen = true;
+    {
+      TimerProbe timer(&CancelCommonDialog, &probe);
+      chosen = tk.BrowseForFolder("Quellverzeichnis", directory);
+    }
+    ASSERT_TRUE(probe.found);
+    EXPECT_FALSE(chosen);
+    EXPECT_FALSE(probe.mainEnabled);
+    EXPECT_EQ(directory, start.rfind("Q:", 0) == 0 ? std::string() : start);
+  }
+  EXPECT_TRUE(IsWindowEnabled(HandleOf(*form)));
+}
+
 // ---- help window -------------------------------------------------------------------
 
 TEST_F(DialogsWinTest, HelpWindowShowsThePlainTextHelpFile) {
