@@ -209,7 +209,18 @@ TEST_F(ControlsWinTest, KeysReachTheFormFirstThenItsShortcutsThenTheDialogKeys) 
   PressKey(edit, VK_RETURN);
   EXPECT_EQ(s.formKeys, (std::vector<uint16_t>{KeyF1, KeyF1, KeyF4, KeyEscape, KeyReturn}));
   EXPECT_EQ(s.chosen, (std::vector<std::string>{"help", "help", "close", "start"}));
-  EXPECT_TRUE(form->Visible());  // Escape closes nothing
+  // Escape closes nothing, in the memo neither.
+  auto memo = tk.CreateMemo(*form);
+  memo->SetBounds(8, 80, 200, 60);
+  int closeQueries = 0;
+  form->SetOnCloseQuery([&](CloseQueryEvent&) { ++closeQueries; });
+  memo->SetFocus();
+  PressKey(HandleOf(*memo), VK_ESCAPE);
+  tk.ProcessPendingMessages();
+  EXPECT_EQ(s.formKeys.back(), KeyEscape);
+  EXPECT_EQ(closeQueries, 0);
+  EXPECT_TRUE(form->Visible());
+  s.edit->SetFocus();
 
   // Tab goes on to the next control; Enter on a focused button presses it.
   PressKey(edit, VK_TAB);
@@ -311,6 +322,7 @@ TEST_F(ControlsWinTest, FormKeepsItsMinimumSizeNormalBoundsAndAnchoredControls) 
 TEST_F(ControlsWinTest, HintsShowSeveralLinesWithTheDelaysSet) {
   tk.SetHintTimes(700, 6000, 150);
   auto button = tk.CreateButton(*form);
+  button->SetBounds(8, 8, 80, 24);
   button->SetHint("Startet den Lauf\rmit den Optionen");
   const HWND tooltip = tk.Tooltip();
   ASSERT_NE(tooltip, nullptr);
@@ -320,6 +332,11 @@ TEST_F(ControlsWinTest, HintsShowSeveralLinesWithTheDelaysSet) {
   EXPECT_EQ(SendMessageW(tooltip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 6000);
   EXPECT_EQ(SendMessageW(tooltip, TTM_GETDELAYTIME, TTDT_RESHOW, 0), 150);
   EXPECT_GT(SendMessageW(tooltip, TTM_GETMAXTIPWIDTH, 0, 0), 0);  // several lines
+  // A control with a hint still reports its clicks to its object.
+  int clicks = 0;
+  button->SetOnClick([&](NotifyEvent&) { ++clicks; });
+  SendMessageW(HandleOf(*button), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
   auto label = tk.CreateLabel(*form);
   label->SetHint("x");
   EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2);

@@ -247,6 +247,9 @@ LRESULT Win32Memo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     FlushIfDue(GetTickCount64());
     return 0;
   }
+  // Escape means nothing to the memo. Passed on, a multi-line edit in a
+  // window with dialog keys would close the form.
+  if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
   if (selfChanges_ == 0) {
     if (message == WM_SETTEXT) {
       // A new text from outside replaces every line, the pending ones too.

@@ -35,6 +35,11 @@ Font DescribeFont(HFONT font) {
 
 bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
+// The window property that names the object owning a window of ours. The
+// window procedure cannot tell: a tooltip subclasses the controls it
+// watches on top of us.
+constexpr const wchar_t* OwnerProperty = L"PlovikWindow";
+
 }  // namespace
 
 ShiftState CurrentShiftState() {
@@ -50,6 +55,7 @@ Win32Window::~Win32Window() {
   // The window outlives nothing of ours: detach first so that the messages
   // of its destruction do not reach an object that is half gone.
   if (!hint_.empty()) SetHintImpl(std::string());
+  RemovePropW(hwnd_, OwnerProperty);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
   if (previous_ != nullptr) {
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
@@ -60,10 +66,7 @@ Win32Window::~Win32Window() {
 
 Win32Window* Win32Window::FromHandle(HWND hwnd) {
   if (hwnd == nullptr) return nullptr;
-  if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc)) {
-    return nullptr;
-  }
-  return reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return static_cast<Win32Window*>(GetPropW(hwnd, OwnerProperty));
 }
 
 Win32Form* Win32Window::OwnerForm() const {
@@ -78,6 +81,7 @@ bool Win32Window::CreateControl(const wchar_t* className, DWORD style, DWORD exS
                           reinterpret_cast<HMENU>(id), toolkit_.Instance(), nullptr);
   if (hwnd_ == nullptr) return false;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetPropW(hwnd_, OwnerProperty, this);
   previous_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.DialogFont()), FALSE);
@@ -108,6 +112,7 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     self = static_cast<Win32Window*>(create->lpCreateParams);
     if (self != nullptr) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      SetPropW(hwnd, OwnerProperty, self);
       self->hwnd_ = hwnd;
     }
   }
@@ -120,6 +125,7 @@ LRESULT Win32Window::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     // The system destroys the window (with its parent, or the form was
     // freed): the object stays and answers with neutral values from now on.
     const LRESULT result = CallPrevious(message, wParam, lParam);
+    RemovePropW(hwnd, OwnerProperty);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (previous_ != nullptr) {
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
