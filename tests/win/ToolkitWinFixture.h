@@ -16,6 +16,7 @@ namespace plovik::test {
 class ToolkitWinFixture : public ::testing::Test {
  protected:
   void SetUp() override {
+    DropQuitRequests();
     InstallToolkit(&tk);
     form = tk.CreateForm();
     form->SetCaption("Plovik test");
@@ -24,8 +25,11 @@ class ToolkitWinFixture : public ::testing::Test {
     form->SetFocus();
     tk.ProcessPendingMessages();
   }
-  void TearDown() override {
-    // A quit request a test caused must not end the next test's loops.
+  void TearDown() override { DropQuitRequests(); }
+
+  // A quit request an earlier test caused (freeing its main form) must not
+  // end this test's loops.
+  static void DropQuitRequests() {
     MSG quit;
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }

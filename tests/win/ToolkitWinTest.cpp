@@ -34,6 +34,10 @@ std::wstring Joined(const std::vector<std::string>& lines) {
 class ToolkitWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A quit request an earlier test caused must not end this test's loops.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     previousLanguage_ = LanguageIndex;
     InstallToolkit(&tk);
     form = tk.CreateForm();

@@ -54,7 +54,11 @@ Win32Form::Win32Form(Win32Toolkit& toolkit) : Win32Container<Form>(toolkit) {
 
 Win32Form::~Win32Form() {
   Kit().RemoveForm(this);
-  if (Kit().MainForm() == this) Kit().SetMainForm(nullptr);
+  // The main form's going ends the message loop, as its freeing does.
+  if (Kit().MainForm() == this) {
+    if (Hwnd() != nullptr) Kit().Terminate(0);
+    Kit().SetMainForm(nullptr);
+  }
 }
 
 // ---- bounds, state, visibility ---------------------------------------------
