@@ -1,7 +1,9 @@
 // How fast the protocol takes lines: appends protocol lines of a realistic
 // length through ProtocolAdd, first to the real memo in a visible window,
 // then to the headless memo, and prints lines, seconds and lines per second
-// of both and their ratio. The native build measures the headless memo only.
+// of both and their ratio; then how fast lines come once the real memo is
+// full and the protocol deletes lines in its middle for every new one. The
+// native build measures the headless memo only.
 //
 // Usage: protocol_bench.exe [lines [work]]
 //   lines: how many protocol lines (default 100000)
@@ -118,6 +120,37 @@ Measurement MeasureWin32(int lines) {
                 control.FlushMilliseconds() / 1000.0);
   });
 }
+
+// The memo-full workaround on the real memo: a memo that holds about
+// `lines` lines takes `extra` lines more, each of which deletes lines at
+// the cut in the middle of the text. Returns the time of the extra lines.
+Measurement MeasureFullMemo(int lines, int extra) {
+  Win32Toolkit toolkit(GetModuleHandleW(nullptr));
+  InstallToolkit(&toolkit);
+  std::unique_ptr<Form> form = toolkit.CreateForm();
+  form->SetBounds(40, 40, 800, 580);
+  form->SetVisible(true);
+  std::unique_ptr<Memo> memo = toolkit.CreateMemo(*form);
+  std::unique_ptr<Label> fontLabel = toolkit.CreateLabel(*form);
+  memo->SetBounds(8, 40, 760, 480);
+  memo->SetCapacity(static_cast<size_t>(lines) * (SampleLine(0).size() + 2));
+  fontLabel->SetVisible(false);
+  BindProtocol(ProtocolControls{memo.get(), nullptr, nullptr, fontLabel.get(), nullptr});
+  ProtocolClear();
+  int next = 0;
+  while (ProtocolCutIndex == 0 && next < 2 * lines) ProtocolAdd(SampleLine(next++));
+  static_cast<Win32Memo&>(*memo).Flush();
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < extra; ++i) ProtocolAdd(SampleLine(next++));
+  static_cast<Win32Memo&>(*memo).Flush();
+  const auto end = std::chrono::steady_clock::now();
+  Measurement result;
+  result.lines = extra;
+  result.seconds = std::chrono::duration<double>(end - start).count();
+  std::printf("full memo of %d lines, cut at line %d\n", memo->Count(), ProtocolCutIndex);
+  BindProtocol(ProtocolControls{});
+  return result;
+}
 #endif
 
 }  // namespace
@@ -137,6 +170,9 @@ int wmain(int argc, wchar_t** argv) {
   if (headless.seconds > 0) {
     std::printf("ratio win32/headless: %.1f\n", win32.seconds / headless.seconds);
   }
+  // Lines beyond a full memo: each deletes lines in the middle of the text.
+  constexpr int FullMemoExtraLines = 2000;
+  Print("win32 full memo", MeasureFullMemo(lines, FullMemoExtraLines));
   std::fflush(stdout);
   return win32.lines == lines && headless.lines == lines ? 0 : 1;
 }

@@ -57,13 +57,15 @@ int RunProgram(HINSTANCE instance) {
   window.fontLabel->SetVisible(false);
   window.fontLabel->SetCaption("XXXXXXXXXX");
   window.Layout();
-  static_cast<Win32Form&>(*window.form).SetOnResize([&window] { window.Layout(); });
+  window.form->SetOnResize([&window](NotifyEvent&) { window.Layout(); });
 
   BindProtocol(ProtocolControls{window.memo.get(), window.saveLog.get(), window.printLog.get(),
                                 window.fontLabel.get(), nullptr});
-  window.memo->SetOnChange(MemoProtocolOnChange);
+  window.memo->SetOnChange([](NotifyEvent&) { MemoProtocolOnChange(); });
   MemoProtocolOnChange();
 
+  toolkit.SetName("Plovik");
+  toolkit.SetTitle("Plovik");
   toolkit.SetMainForm(window.form.get());
   window.form->SetVisible(true);
   MeasureProtocolCharWidth();

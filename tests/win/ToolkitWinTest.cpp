@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/RunRecords.h"
-#include "toolkit/win32/Win32Toolkit.h"
 #include "core/Protocol.h"
+#include "core/RunRecords.h"
+#include "lib/Wide.h"
+#include "toolkit/win32/MemoLines.h"
+#include "toolkit/win32/Win32Toolkit.h"
 
 namespace plovik::test {
 namespace {
@@ -25,13 +27,17 @@ std::wstring ControlText(uintptr_t handle) {
 
 std::wstring Joined(const std::vector<std::string>& lines) {
   std::wstring text;
-  for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? L"\r\n" : L"") + WideText(lines[i]);
+  for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? L"\r\n" : L"") + Wide(lines[i]);
   return text;
 }
 
 class ToolkitWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A quit request an earlier test caused must not end this test's loops.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     previousLanguage_ = LanguageIndex;
     InstallToolkit(&tk);
     form = tk.CreateForm();
@@ -39,7 +45,7 @@ class ToolkitWinTest : public ::testing::Test {
     form->SetVisible(true);
     memo = tk.CreateMemo(*form);
     memo->SetBounds(8, 40, 600, 380);
-    memo->SetOnChange([this] { ++changes; });
+    memo->SetOnChange([this](NotifyEvent&) { ++changes; });
     tk.ProcessPendingMessages();
   }
   void TearDown() override {
@@ -163,7 +169,11 @@ TEST_F(ToolkitWinTest, ProtocolWorkaroundOnAFullMemo) {
   ASSERT_EQ(memo->Count(), 1000);
   EXPECT_EQ(ProtocolCutIndex, 0);
 
+  Control().Flush();
+  const int pushes = Control().FlushCount();
   ProtocolAdd(lineOf(1000));
+  // The deletions in the middle wait for the next push, all in one.
+  EXPECT_TRUE(Control().HasPendingChanges());
   EXPECT_EQ(ProtocolCutIndex, 490);
   EXPECT_EQ(memo->Line(486), lineOf(486));
   EXPECT_EQ(memo->Line(487), "");
@@ -173,6 +183,8 @@ TEST_F(ToolkitWinTest, ProtocolWorkaroundOnAFullMemo) {
   EXPECT_EQ(memo->Count(), 981);
   EXPECT_EQ(memo->Line(980), lineOf(1000));
   EXPECT_EQ(ControlText(memo->Handle()), Joined(memo->Lines()));
+  EXPECT_EQ(Control().FlushCount(), pushes + 1);
+  EXPECT_FALSE(Control().HasPendingChanges());
 
   int next = 1001;
   while (ProtocolDeletedLines == 23 && next < 1200) ProtocolAdd(lineOf(next++));
@@ -185,7 +197,12 @@ TEST_F(ToolkitWinTest, ProtocolWorkaroundOnAFullMemo) {
 
 TEST_F(ToolkitWinTest, ControlsOutliveTheirWindowWhenTheUserClosesTheForm) {
   memo->Append("kept");
+  // The main form is freed when it closes: its window goes, the objects stay.
+  tk.SetMainForm(form.get());
   SendMessageW(reinterpret_cast<HWND>(form->Handle()), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(tk.Terminated());
+  MSG quit;
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(form->Handle(), 0u);
   EXPECT_EQ(memo->Handle(), 0u);
   EXPECT_TRUE(memo->Append("still"));
@@ -193,6 +210,55 @@ TEST_F(ToolkitWinTest, ControlsOutliveTheirWindowWhenTheUserClosesTheForm) {
   EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"changed", "still"}));
   EXPECT_EQ(memo->ClientWidth(), 0);
   EXPECT_FALSE(form->Visible());
+}
+
+// The memo's line table against a plain list of lines: the offsets of the
+// lines in the control's text after appends, replacements and deletions
+// anywhere, the emptied slots packed away as they pile up.
+TEST(MemoLinesTest, OffsetsFollowEveryChangeOfTheLines) {
+  MemoLines lines;
+  std::vector<std::string> model;
+  auto offsetOf = [&model](size_t index) {
+    size_t offset = 0;
+    for (size_t i = 0; i < index; ++i) offset += Wide(model[i]).size() + 2;
+    return offset;
+  };
+  const std::string samples[] = {"", "COPY   C:\\a.txt", "Gr\xC3\xBC\xC3\x9F" "e",
+                                 "\xF0\x9F\x98\x80 beyond the BMP", "x"};
+  uint32_t random = 12345;
+  auto next = [&random](uint32_t range) {
+    random = random * 1103515245u + 12345u;
+    return (random >> 8) % range;
+  };
+  for (int step = 0; step < 3000; ++step) {
+    const std::string& text = samples[next(5)];
+    const uint32_t action = model.empty() ? 0 : next(4);
+    if (action <= 1) {
+      lines.Append(text);
+      model.push_back(text);
+    } else if (action == 2) {
+      const int index = static_cast<int>(next(static_cast<uint32_t>(model.size())));
+      lines.Set(index, text);
+      model[static_cast<size_t>(index)] = text;
+    } else {
+      // Mostly in the middle, where the memo-full workaround cuts.
+      const int index = static_cast<int>(model.size() / 2);
+      lines.Erase(index);
+      model.erase(model.begin() + index);
+    }
+    ASSERT_EQ(lines.Count(), static_cast<int>(model.size()));
+    const size_t probe = model.empty() ? 0 : next(static_cast<uint32_t>(model.size()));
+    ASSERT_EQ(lines.Offset(static_cast<int>(probe)), offsetOf(probe)) << "step " << step;
+    if (!model.empty()) {
+      ASSERT_EQ(lines.At(static_cast<int>(probe)), model[probe]);
+    }
+  }
+  EXPECT_EQ(lines.All(), model);
+  EXPECT_EQ(lines.Offset(lines.Count()), offsetOf(model.size()));
+  EXPECT_LE(lines.Slots(), 2 * model.size() + 64);
+  for (int i = lines.Count(); i > 0; --i) lines.Erase(0);
+  EXPECT_EQ(lines.Offset(0), 0u);
+  EXPECT_LE(lines.Slots(), 64u);
 }
 
 // ---- label, button, messages ---------------------------------------------
@@ -222,7 +288,7 @@ TEST_F(ToolkitWinTest, ButtonRunsItsHandlerOnlyWhenEnabled) {
   button->SetBounds(8, 8, 80, 24);
   button->SetCaption("&Start");
   int clicks = 0;
-  button->SetOnClick([&clicks] { ++clicks; });
+  button->SetOnClick([&clicks](NotifyEvent&) { ++clicks; });
   // A press as the system delivers it: through the form's WM_COMMAND.
   SendMessageW(reinterpret_cast<HWND>(button->Handle()), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 1);
@@ -340,6 +406,7 @@ TEST_F(ToolkitWinTest, MessageDialogShowsGermanLabelsAndReturnsTheAnswer) {
        {L"OK", L"Abbrechen"}, ModalCancel},
   };
   HWND owner = reinterpret_cast<HWND>(form->Handle());
+  tk.SetMainForm(form.get());
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.result));
     SetActiveWindow(owner);

@@ -6,10 +6,13 @@
 // the control in batches: one replacement at the end of its text, with
 // redraw off, at most every 50 ms from message processing (a timer covers
 // an idle program), and at once before anybody reads the control's text or
-// the user touches it. Edits the user makes are read back into the model.
+// the user touches it. Replaced and deleted lines travel the same way: the
+// push replaces the text from the first changed line on. Edits the user
+// makes are read back into the model.
 #include <algorithm>
 
 #include "lib/Utf.h"
+#include "lib/Wide.h"
 #include "toolkit/win32/Win32Toolkit.h"
 
 namespace plovik {
@@ -39,10 +42,10 @@ std::vector<std::string> SplitLines(const std::wstring& text) {
   for (;;) {
     const size_t end = text.find(L"\r\n", start);
     if (end == std::wstring::npos) {
-      lines.push_back(NarrowText(text.substr(start)));
+      lines.push_back(Narrow(text.substr(start)));
       return lines;
     }
-    lines.push_back(NarrowText(text.substr(start, end - start)));
+    lines.push_back(Narrow(text.substr(start, end - start)));
     start = end + 2;
   }
 }
@@ -87,12 +90,12 @@ struct Win32Memo::SelfChange {
   Win32Memo& memo_;
 };
 
-Win32Memo::Win32Memo(Win32Toolkit& toolkit, Form& parent) : Win32Control<Memo>(toolkit) {
+Win32Memo::Win32Memo(Win32Toolkit& toolkit, Container& parent) : Win32Control<Memo>(toolkit) {
   // Word wrap: no horizontal scrolling. Not a tab stop.
   CreateControl(L"EDIT",
                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
                     ES_NOHIDESEL,
-                WS_EX_CLIENTEDGE, FormHandle(parent));
+                WS_EX_CLIENTEDGE, HandleOf(parent));
   SetCapacity(capacity_);
   toolkit.AddMemo(this);
 }
@@ -102,61 +105,55 @@ Win32Memo::~Win32Memo() {
   if (Hwnd() != nullptr && timerSet_) KillTimer(Hwnd(), FlushTimerId);
 }
 
-size_t Win32Memo::LineCost(const std::string& line) const { return CharCount(line) + 2; }
+size_t Win32Memo::LineCost(const std::string& line) { return CharCount(line) + 2; }
 
 std::string Win32Memo::Line(int index) const {
   if (index < 0 || index >= Count()) return std::string();
-  return lines_[static_cast<size_t>(index)];
+  return lines_.At(index);
 }
 
 bool Win32Memo::Append(const std::string& line) {
   const size_t cost = LineCost(line);
   if (used_ > capacity_ || cost > capacity_ - used_) return false;
-  lines_.push_back(line);
+  lines_.Append(line);
   used_ += cost;
-  if (Hwnd() != nullptr && !timerSet_) {
-    timerSet_ = SetTimer(Hwnd(), FlushTimerId, FlushIntervalMs, nullptr) != 0;
-  }
+  StartFlushTimer();
   Changed();
   return true;
 }
 
+// Replacing and deleting lines change the model at once and the control
+// with the next push: the protocol's memo-full workaround deletes lines
+// in the middle of a long text for every new line, and one replacement of
+// the text behind the first changed line costs the control about what a
+// single deletion does.
 void Win32Memo::SetLine(int index, const std::string& line) {
   if (index < 0 || index >= Count()) return;
-  Flush();
-  std::string& slot = lines_[static_cast<size_t>(index)];
-  const size_t start = LineOffset(index);
-  const size_t end = start + WideText(slot).size();
-  used_ = used_ - LineCost(slot) + LineCost(line);
-  slot = line;
-  ReplaceRange(start, end, WideText(line));
+  used_ = used_ - LineCost(lines_.At(index)) + LineCost(line);
+  lines_.Set(index, line);
+  MarkChanged(index);
   Changed();
 }
 
 void Win32Memo::DeleteLine(int index) {
   if (index < 0 || index >= Count()) return;
-  Flush();
-  const size_t start = LineOffset(index);
-  const size_t end = start + WideText(lines_[static_cast<size_t>(index)]).size();
-  // The line goes with one line break: the one behind it, or for the last
-  // line the one in front of it.
-  if (Count() == 1) {
-    ReplaceRange(start, end, std::wstring());
-  } else if (index + 1 < Count()) {
-    ReplaceRange(start, end + 2, std::wstring());
-  } else {
-    ReplaceRange(start - 2, end, std::wstring());
-  }
-  used_ -= LineCost(lines_[static_cast<size_t>(index)]);
-  lines_.erase(lines_.begin() + index);
-  shownCount_ = Count();
+  used_ -= LineCost(lines_.At(index));
+  lines_.Erase(index);
+  if (index < shownCount_) --shownCount_;
+  MarkChanged(index);
   Changed();
 }
 
+void Win32Memo::MarkChanged(int index) {
+  changedFrom_ = std::min(changedFrom_, index);
+  StartFlushTimer();
+}
+
 void Win32Memo::Clear() {
-  lines_.clear();
+  lines_.Clear();
   used_ = 0;
   shownCount_ = 0;
+  changedFrom_ = NoChange;
   if (Hwnd() != nullptr) {
     SelfChange self(*this);
     SetWindowTextW(Hwnd(), L"");
@@ -176,18 +173,13 @@ void Win32Memo::SetCapacity(size_t characters) {
   SendMessageW(Hwnd(), EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
 }
 
-int Win32Memo::ClientWidth() const {
-  RECT client{};
-  if (Hwnd() == nullptr || !GetClientRect(Hwnd(), &client)) return 0;
-  return client.right - client.left;
-}
-
 void Win32Memo::Flush() { Push(Count()); }
 
 void Win32Memo::Push(int maxLines) {
   const HWND hwnd = Hwnd();
   if (hwnd == nullptr) {
     shownCount_ = Count();
+    changedFrom_ = NoChange;
     return;
   }
   const int end = Count() - shownCount_ > maxLines ? shownCount_ + maxLines : Count();
@@ -197,30 +189,31 @@ void Win32Memo::Push(int maxLines) {
   }
   const uint64_t start = GetTickCount64();
   lastFlushMs_ = start;
-  if (shownCount_ >= end) return;
-
+  // The control's text is right up to the first changed line, or up to
+  // the last line it has; everything behind that is replaced.
+  const int first = std::min(changedFrom_, shownCount_);
+  if (first >= end && changedFrom_ == NoChange) return;
   std::wstring text;
-  for (int i = shownCount_; i < end; ++i) {
+  for (int i = first; i < end; ++i) {
     if (i > 0) text += L"\r\n";
-    text += WideText(lines_[static_cast<size_t>(i)]);
+    text += Wide(lines_.At(i));
   }
-  lastFlushLines_ = end - shownCount_;
+  const size_t from = first > 0 ? lines_.Offset(first) - 2 : 0;  // behind line first - 1
+  lastFlushLines_ = end - first;
   shownCount_ = end;
-
+  changedFrom_ = NoChange;
   {
     SelfChange self(*this);
     SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
     const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(hwnd, EM_SETSEL, static_cast<WPARAM>(from), length);
     SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
     InvalidateRect(hwnd, nullptr, TRUE);
   }
   // The rest follows on the timer when nobody processes messages.
-  if (shownCount_ < Count() && !timerSet_) {
-    timerSet_ = SetTimer(hwnd, FlushTimerId, FlushIntervalMs, nullptr) != 0;
-  }
+  if (shownCount_ < Count()) StartFlushTimer();
   lastFlushMs_ = GetTickCount64();
   lastFlushCostMs_ = lastFlushMs_ - start;
   ++flushCount_;
@@ -228,7 +221,7 @@ void Win32Memo::Push(int maxLines) {
 }
 
 void Win32Memo::FlushIfDue(uint64_t nowMs) {
-  if (shownCount_ >= Count()) return;
+  if (shownCount_ >= Count() && changedFrom_ == NoChange) return;
   const uint64_t pause = std::max<uint64_t>(FlushIntervalMs, FlushCostFactor * lastFlushCostMs_);
   if (nowMs - lastFlushMs_ < pause) return;
   // One push takes about MaxPushMs, so that the program stays responsive
@@ -254,6 +247,9 @@ LRESULT Win32Memo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     FlushIfDue(GetTickCount64());
     return 0;
   }
+  // Escape means nothing to the memo. Passed on, a multi-line edit in a
+  // window with dialog keys would close the form.
+  if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
   if (selfChanges_ == 0) {
     if (message == WM_SETTEXT) {
       // A new text from outside replaces every line, the pending ones too.
@@ -274,7 +270,9 @@ LRESULT Win32Memo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void Win32Memo::ReadBackUserText(bool keepPending) {
   if (Hwnd() == nullptr) return;
   std::vector<std::string> pending;
-  if (keepPending) pending.assign(lines_.begin() + shownCount_, lines_.end());
+  if (keepPending) {
+    for (int i = shownCount_; i < Count(); ++i) pending.push_back(lines_.At(i));
+  }
   std::wstring text;
   {
     SelfChange self(*this);
@@ -284,31 +282,28 @@ void Win32Memo::ReadBackUserText(bool keepPending) {
                                      reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(got));
   }
-  lines_ = SplitLines(text);
-  shownCount_ = Count();
-  lines_.insert(lines_.end(), pending.begin(), pending.end());
+  std::vector<std::string> lines = SplitLines(text);
+  shownCount_ = static_cast<int>(lines.size());
+  changedFrom_ = NoChange;
+  lines.insert(lines.end(), pending.begin(), pending.end());
   used_ = 0;
-  for (const std::string& line : lines_) used_ += LineCost(line);
+  for (const std::string& line : lines) used_ += LineCost(line);
+  lines_.Assign(std::move(lines));
 }
 
-void Win32Memo::Changed() {
-  if (onChange_) {
-    const std::function<void()> handler = onChange_;
-    handler();
+void Win32Memo::Changed() { FireNotify(onChange_, *this); }
+
+void Win32Memo::StartFlushTimer() {
+  if (Hwnd() != nullptr && !timerSet_) {
+    timerSet_ = SetTimer(Hwnd(), FlushTimerId, FlushIntervalMs, nullptr) != 0;
   }
 }
 
-size_t Win32Memo::LineOffset(int index) const {
-  size_t offset = 0;
-  for (int i = 0; i < index; ++i) offset += WideText(lines_[static_cast<size_t>(i)]).size() + 2;
-  return offset;
-}
-
-void Win32Memo::ReplaceRange(size_t start, size_t end, const std::wstring& text) {
+void Win32Memo::SelectAll() {
+  Flush();
   if (Hwnd() == nullptr) return;
   SelfChange self(*this);
-  SendMessageW(Hwnd(), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
-  SendMessageW(Hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(Hwnd(), EM_SETSEL, 0, -1);
 }
 
 }  // namespace plovik

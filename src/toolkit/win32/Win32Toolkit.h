@@ -1,10 +1,11 @@
-// The toolkit on real windows: a registered top-level window class for the
-// forms, the standard EDIT, BUTTON and STATIC controls for memo, button and
-// label, and a modal message dialog of our own. Texts cross into the system
-// as UTF-16 through the W functions.
+// The toolkit on real windows: the application object, the message loop
+// every modal loop of the program shares, the creation of the controls
+// (Win32Controls.h), the dialogs and the printer. Texts cross into the
+// system as UTF-16 through the W functions.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdint>
@@ -15,223 +16,32 @@
 
 #include "toolkit/Toolkit.h"
 #include "toolkit/win32/GdiObject.h"
+#include "toolkit/win32/Win32Controls.h"
+#include "toolkit/win32/WindowRef.h"
 
 namespace plovik {
 
-class Win32Toolkit;
-
-// UTF-8 <-> UTF-16 at the system boundary.
-std::wstring WideText(const std::string& text);
-std::string NarrowText(const std::wstring& text);
-
-// The window behind one control: creates it, subclasses it so that its
-// messages reach the owning object first, keeps the control's own font and
-// forgets the handle when the system destroys the window (e.g. with its
-// parent). Not copyable: the object is the window's owner.
-class Win32Window {
- public:
-  explicit Win32Window(Win32Toolkit& toolkit) : toolkit_(toolkit) {}
-  Win32Window(const Win32Window&) = delete;
-  Win32Window& operator=(const Win32Window&) = delete;
-  virtual ~Win32Window();
-
-  HWND Hwnd() const { return hwnd_; }
-  Win32Toolkit& Kit() const { return toolkit_; }
-
-  // The object that owns a window of ours, null for foreign windows.
-  static Win32Window* FromHandle(HWND hwnd);
-  // The window procedure of our own window classes and of subclassed
-  // controls: passes every message to the owning object.
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-  // Notifications the parent form passes on to its child (WM_COMMAND).
-  virtual void OnCommand(WORD /*notification*/) {}
-
- protected:
-  // Creates a window of a system control class and subclasses it.
-  bool CreateControl(const wchar_t* className, DWORD style, DWORD exStyle, HWND parent);
-  // Creates a window of our own registered class (its procedure is ours).
-  bool CreateOwnWindow(const wchar_t* className, DWORD style, DWORD exStyle, HWND parent);
-  // The message handler; the default passes the message on.
-  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // The original procedure of a subclassed control, or DefWindowProcW.
-  LRESULT CallPrevious(UINT message, WPARAM wParam, LPARAM lParam);
-  // Called when the window is being destroyed by the system.
-  virtual void OnDestroyed() {}
-
-  // Shared implementation of the Control methods.
-  void SetBoundsImpl(int left, int top, int width, int height);
-  RECT BoundsImpl() const;  // relative to the parent's client area
-  void SetVisibleImpl(bool visible);
-  bool VisibleImpl() const;
-  void SetEnabledImpl(bool enabled);
-  bool EnabledImpl() const;
-  void SetFontImpl(const Font& font);
-  Font FontImpl() const;
-  HFONT CurrentFont() const;
-  void SetTextImpl(const std::string& text);
-  std::string TextImpl() const;
-
- private:
-  LRESULT Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-  Win32Toolkit& toolkit_;
-  HWND hwnd_ = nullptr;
-  WNDPROC previous_ = nullptr;
-  GdiObject<HFONT> font_;  // null: the toolkit's dialog font
-  Font fontSpec_;
-};
-
-// The parts of Control every window implements alike.
-template <class Interface>
-class Win32Control : public Interface, public Win32Window {
- public:
-  explicit Win32Control(Win32Toolkit& toolkit) : Win32Window(toolkit) {}
-  void SetBounds(int left, int top, int width, int height) override {
-    SetBoundsImpl(left, top, width, height);
-  }
-  int Left() const override { return BoundsImpl().left; }
-  int Top() const override { return BoundsImpl().top; }
-  int Width() const override {
-    RECT r = BoundsImpl();
-    return r.right - r.left;
-  }
-  int Height() const override {
-    RECT r = BoundsImpl();
-    return r.bottom - r.top;
-  }
-  void SetVisible(bool visible) override { SetVisibleImpl(visible); }
-  bool Visible() const override { return VisibleImpl(); }
-  void SetEnabled(bool enabled) override { SetEnabledImpl(enabled); }
-  bool Enabled() const override { return EnabledImpl(); }
-  void SetFont(const Font& font) override { SetFontImpl(font); }
-  Font GetFont() const override { return FontImpl(); }
-  uintptr_t Handle() const override { return reinterpret_cast<uintptr_t>(Hwnd()); }
-};
-
-class Win32Form : public Win32Control<Form> {
- public:
-  explicit Win32Form(Win32Toolkit& toolkit);
-  ~Win32Form() override;
-  void SetCaption(const std::string& caption) override { SetTextImpl(caption); }
-  std::string Caption() const override { return TextImpl(); }
-  int ClientWidth() const override;
-  int ClientHeight() const override;
-  // Runs after the window's client area changed its size.
-  void SetOnResize(std::function<void()> handler) { onResize_ = std::move(handler); }
-
- protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
- private:
-  std::function<void()> onResize_;
-};
-
-class Win32Button : public Win32Control<Button> {
- public:
-  Win32Button(Win32Toolkit& toolkit, Form& parent);
-  void SetCaption(const std::string& caption) override { SetTextImpl(caption); }
-  std::string Caption() const override { return TextImpl(); }
-  void SetOnClick(std::function<void()> handler) override { onClick_ = std::move(handler); }
-  void Click() override;
-  void OnCommand(WORD notification) override;
-
- private:
-  std::function<void()> onClick_;
-};
-
-// A STATIC control that sizes itself to its caption in its font.
-class Win32Label : public Win32Control<Label> {
- public:
-  Win32Label(Win32Toolkit& toolkit, Form& parent);
-  void SetBounds(int left, int top, int width, int height) override;
-  void SetFont(const Font& font) override;
-  void SetCaption(const std::string& caption) override;
-  std::string Caption() const override { return caption_; }
-
- private:
-  void AutoSize();
-  std::string caption_;
-};
-
-// A multi-line EDIT control whose lines are kept as the model. Appended
-// lines reach the control in batches (see Flush), because an EDIT control
-// takes milliseconds per single append; Count, Line and Lines answer from
-// the model at every moment.
-class Win32Memo : public Win32Control<Memo> {
- public:
-  Win32Memo(Win32Toolkit& toolkit, Form& parent);
-  ~Win32Memo() override;
-
-  int Count() const override { return static_cast<int>(lines_.size()); }
-  std::string Line(int index) const override;
-  std::vector<std::string> Lines() const override { return lines_; }
-  bool Append(const std::string& line) override;
-  void SetLine(int index, const std::string& line) override;
-  void DeleteLine(int index) override;
-  void Clear() override;
-  void SetCapacity(size_t characters) override;
-  size_t Capacity() const override { return capacity_; }
-  int ClientWidth() const override;
-  void SetOnChange(std::function<void()> handler) override { onChange_ = std::move(handler); }
-  void OnCommand(WORD notification) override;
-
-  // Lines appended to the model but not yet shown by the control.
-  int PendingCount() const { return Count() - shownCount_; }
-  // Pushes the pending lines to the control in one replacement.
-  void Flush();
-  // How often the control was brought up to date, and the time it took.
-  int FlushCount() const { return flushCount_; }
-  uint64_t FlushMilliseconds() const { return flushMsTotal_; }
-  // Pushes pending lines when the last push is 50 ms ago or more (longer
-  // when pushes grow slow), about 100 ms worth of lines at a time, so that a
-  // fast stream of lines never freezes the window for long.
-  void FlushIfDue(uint64_t nowMs);
-
- protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
- private:
-  // A guard for changes the program makes to the control itself: their
-  // notifications are not user edits.
-  struct SelfChange;
-  void Changed();
-  // Pushes up to maxLines pending lines in one replacement at the end.
-  void Push(int maxLines);
-  // Takes the control's text as the lines; the pending lines stay behind it
-  // when keepPending.
-  void ReadBackUserText(bool keepPending);
-  // Offset (UTF-16 units) of line `index` in the control's text.
-  size_t LineOffset(int index) const;
-  void ReplaceRange(size_t start, size_t end, const std::wstring& text);
-  size_t LineCost(const std::string& line) const;
-
-  std::vector<std::string> lines_;
-  int shownCount_ = 0;  // lines_[0, shownCount_) are in the control
-  size_t used_ = 0;
-  size_t capacity_ = DefaultCapacity;
-  uint64_t lastFlushMs_ = 0;      // when the last flush ended
-  uint64_t lastFlushCostMs_ = 0;  // how long it took
-  int lastFlushLines_ = 0;        // and how many lines it pushed
-  int flushCount_ = 0;
-  uint64_t flushMsTotal_ = 0;
-  bool timerSet_ = false;
-  int selfChanges_ = 0;
-  std::function<void()> onChange_;
-};
+class Win32HelpWindow;
+class Win32Printer;
 
 class Win32Toolkit : public Toolkit {
  public:
-  // The class name of the modal message dialog's window, so that it can be
-  // found (FindWindowW) while its modal loop runs.
-  static constexpr const wchar_t* DialogClassName = L"PlovikMessageDialog";
+  // Our window classes; the dialogs' can be found with FindWindowW while
+  // their modal loops run.
   static constexpr const wchar_t* FormClassName = L"PlovikForm";
+  static constexpr const wchar_t* PanelClassName = L"PlovikPanel";
+  static constexpr const wchar_t* DialogClassName = L"PlovikMessageDialog";
+  static constexpr const wchar_t* InputClassName = L"PlovikInputQuery";
+  static constexpr const wchar_t* HelpClassName = L"PlovikHelp";
+  // The program icon's resource id in the executable.
+  static constexpr int ProgramIconId = 1;
 
   explicit Win32Toolkit(void* instance);
   ~Win32Toolkit() override;
   Win32Toolkit(const Win32Toolkit&) = delete;
   Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
+  // ---- message loop
   // Dispatches the pending messages and pushes the memos' pending lines to
   // their controls when due. Calls in quick succession look at the queue
   // once per PeekInterval only (see ProcessPendingMessages).
@@ -240,46 +50,134 @@ class Win32Toolkit : public Toolkit {
   // posted again for the message loop that waits for it.
   void ProcessPendingMessages();
   static constexpr std::chrono::milliseconds PeekInterval{2};
+  int Run() override;
+  void Terminate(int exitCode = 0) override;
+  bool Terminated() const override { return terminated_; }
+  void SetMainForm(Form* form) override { mainForm_ = form; }
+  Form* MainForm() const override { return mainForm_; }
 
+  // The one dispatch step of every message loop (Run, ProcessMessages, the
+  // dialogs' modal loops, printing): the form sees keys first (key preview,
+  // then its context menu's shortcuts), then the dialog keys of the window
+  // (Tab, Enter for the default button, Escape) work, then the message goes
+  // to its window.
+  void DispatchStep(MSG& message);
+  // Runs a modal loop until `done` says so. A quit request ends it and is
+  // posted again for the outer loop; false then.
+  bool RunModalLoop(const std::function<bool()>& done);
+
+  // ---- the application object
+  void SetName(const std::string& name) override { name_ = name; }
+  std::string Name() const override { return name_; }
+  void SetTitle(const std::string& title) override { title_ = title; }
+  std::string Title() const override { return title_; }
+  void SetOnMinimize(std::function<void()> handler) override { onMinimize_ = std::move(handler); }
+  void SetOnRestore(std::function<void()> handler) override { onRestore_ = std::move(handler); }
+  void Minimize() override;
+  void Restore() override;
+  bool Minimized() const override { return minimized_; }
+  void BringToFront() override;
+  void SetHelpFile(const std::string& path) override { helpFile_ = path; }
+  std::string HelpFile() const override { return helpFile_; }
+  bool ShowHelp() override;
+  void SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) override;
+
+  // ---- creation
   std::unique_ptr<Form> CreateForm() override;
-  std::unique_ptr<Memo> CreateMemo(Form& parent) override;
-  std::unique_ptr<Button> CreateButton(Form& parent) override;
-  std::unique_ptr<Label> CreateLabel(Form& parent) override;
+  std::unique_ptr<Panel> CreatePanel(Container& parent) override;
+  std::unique_ptr<Label> CreateLabel(Container& parent) override;
+  std::unique_ptr<Edit> CreateEdit(Container& parent) override;
+  std::unique_ptr<ComboBox> CreateComboBox(Container& parent) override;
+  std::unique_ptr<CheckBox> CreateCheckBox(Container& parent) override;
+  std::unique_ptr<Button> CreateButton(Container& parent) override;
+  std::unique_ptr<PictureButton> CreatePictureButton(Container& parent) override;
+  std::unique_ptr<Memo> CreateMemo(Container& parent) override;
+  std::unique_ptr<PopupMenu> CreatePopupMenu(Form& owner) override;
+
+  // ---- dialogs
   int MessageDialog(const std::string& text, DialogType type, uint32_t buttons,
                     int helpContext) override;
+  void SystemErrorBox(const std::string& text, const std::string& caption) override;
+  void ShowException(const std::string& text) override;
+  SaveDialogResult SaveFileDialog(const SaveDialogOptions& options) override;
+  bool FontDialog(FontDevice device, FontChoice& font) override;
+  bool InputQuery(const std::string& title, const std::string& prompt,
+                  std::string& value) override;
+  bool BrowseForFolder(const std::string& title, std::string& directory) override;
+
+  // ---- printer, screen, cursor, text
+  Printer& DefaultPrinter() override;
+  ScreenMetrics Screen() override;
   void SetScreenCursor(CursorKind cursor) override;
+  int TextWidth(const Font& font, const std::string& text) override;
 
-  // The form whose destruction ends the program's message loop.
-  void SetMainForm(Form* form) {
-    mainForm_ = form != nullptr ? reinterpret_cast<HWND>(form->Handle()) : nullptr;
-  }
-  // Runs the message loop until WM_QUIT; returns its exit code.
-  int Run();
-
+  // ---- for the toolkit's own windows
   HINSTANCE Instance() const { return instance_; }
   HFONT DialogFont() const { return dialogFont_; }
+  HICON ProgramIcon() const { return icon_; }
   CursorKind ScreenCursor() const { return cursor_; }
-  HWND MainForm() const { return mainForm_; }
-
-  // Memos register themselves so that message processing can flush them.
+  // The main form's window, the owner of the dialogs; null when there is none.
+  HWND MainWindow() const;
+  // A new id for a child control (the dialog manager finds the default
+  // button by it).
+  int NextControlId() { return nextControlId_++; }
+  // The tooltip control that shows every control's hint.
+  HWND Tooltip();
+  HWND HelpWindow() const;
+  // The main form changed its size or was minimised or restored.
+  void MainFormSized(WPARAM kind);
   void AddMemo(Win32Memo* memo);
   void RemoveMemo(Win32Memo* memo);
+  void AddForm(Win32Form* form);
+  void RemoveForm(Win32Form* form);
+  void ForgetMenu(const PopupMenu* menu);
 
  private:
   void FlushMemos();
+  void RegisterClasses();
 
   HINSTANCE instance_;
   GdiObject<HFONT> ownDialogFont_;
   HFONT dialogFont_ = nullptr;
-  ATOM formClass_ = 0;
-  ATOM dialogClass_ = 0;
-  HWND mainForm_ = nullptr;
+  HICON icon_ = nullptr;
+  std::vector<const wchar_t*> registered_;
+  Form* mainForm_ = nullptr;
+  bool terminated_ = false;
   std::chrono::steady_clock::time_point lastPeek_{};
   CursorKind cursor_ = CursorKind::Default;
+  int nextControlId_ = 1000;
   std::vector<Win32Memo*> memos_;
+  std::vector<Win32Form*> forms_;
+  std::string name_, title_, helpFile_;
+  bool minimized_ = false;
+  std::function<void()> onMinimize_, onRestore_;
+  OwnedWindow tooltip_;
+  int hintPauseMs_ = -1, hintHideMs_ = -1, hintShortPauseMs_ = -1;  // -1: the system's
+  std::unique_ptr<Win32HelpWindow> helpWindow_;
+  std::unique_ptr<Win32Printer> printer_;
 };
 
-// Unwraps a Form created by a Win32Toolkit to its window handle.
-inline HWND FormHandle(Form& form) { return reinterpret_cast<HWND>(form.Handle()); }
+// Disables every enabled, visible top-level window of the thread for the
+// life of a modal dialog, and enables them again when it ends.
+class ModalScope {
+ public:
+  ModalScope();
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+  ~ModalScope();
+
+ private:
+  std::vector<HWND> disabled_;
+};
+
+// The text with every "\r", "\n" or "\r\n" as CR LF, the line break the
+// system's controls show.
+std::wstring DisplayText(const std::wstring& text);
+
+// Runs the program's message dialog (Win32MessageDialog.cpp).
+int RunMessageDialog(Win32Toolkit& toolkit, const std::string& text, DialogType type,
+                     uint32_t buttons);
+LRESULT CALLBACK MessageDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK InputQueryProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace plovik
