@@ -1,5 +1,7 @@
-// Instance coordination between real processes: the test program started
-// again in its instance mode waits for its turn with real named mutexes.
+// Instance coordination between real processes: copies of the test program
+// in their instance mode take numbers and wait for their turn with real
+// named mutexes. Each test runs a copy under a name of its own, so the
+// mutex names (which come from the executable's name) are its own too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -24,8 +26,8 @@ namespace {
 
 struct Turn {
   int number = -1;
-  uint64_t start = 0;
-  uint64_t end = 0;
+  uint64_t start = 0, end = 0;  // file times
+  int passes = 0;               // message passes while waiting
 };
 
 uint64_t FileTimeNow() {
@@ -40,12 +42,12 @@ class InstancesWinTest : public ::testing::Test {
     InstallPlatform(&platform);
     InstallToolkit(&toolkit);
     InstanceHandles = TInstanceHandles{};
-    RunState = TRunState{};
-    // A family of mutexes of this test alone.
+    root = FreshTempDir("instances");
     RunOptions.ProgramBaseName = "plovikwt" + std::to_string(::GetCurrentProcessId()) + "-" +
                                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    exe = root + "\\" + RunOptions.ProgramBaseName + ".exe";
+    ASSERT_TRUE(::CopyFileW(Wide(platform.ModulePath()).c_str(), Wide(exe).c_str(), TRUE));
     ComposeWaitMutexName();
-    root = FreshTempDir("instances");
   }
   void TearDown() override {
     CloseInstanceMutexes();
@@ -54,98 +56,89 @@ class InstancesWinTest : public ::testing::Test {
     RemoveTree(root);
   }
 
-  std::string ReportPath(int i) const { return root + "\\turn" + std::to_string(i) + ".txt"; }
-  static bool ReadTurn(const std::string& path, Turn& turn) {
-    std::istringstream in(ReadWholeFile(path));
-    return static_cast<bool>(in >> turn.number >> turn.start >> turn.end);
+  std::unique_ptr<InstanceChild> Start(InstanceChildMode mode, int i, DWORD holdMs) {
+    return std::make_unique<InstanceChild>(exe, mode, ReportPath(i), holdMs);
   }
-
-  // Whether the instance mutexes 1..count exist, within 20 seconds. Their
-  // names come from the executable's name, as in the program.
+  std::string ReportPath(int i) const { return root + "\\turn" + std::to_string(i) + ".txt"; }
+  Turn ReadTurn(int i) const {
+    Turn turn;
+    std::istringstream(ReadWholeFile(ReportPath(i))) >> turn.number >> turn.start >> turn.end >>
+        turn.passes;
+    return turn;
+  }
+  // This process holds the turn, as an updating instance.
+  std::unique_ptr<NamedMutex> HoldTurn() {
+    std::unique_ptr<NamedMutex> mutex =
+        std::move(platform.OpenMutex(InstanceHandles.WaitMutexName)->mutex);
+    EXPECT_EQ(*mutex->TryTake(), NamedMutex::Take::Taken);
+    return mutex;
+  }
+  // Whether the instance numbers 1..count are taken, within 20 seconds.
   bool NumbersTaken(int count) {
-    const std::string base = ExecutableBaseName(platform.ModulePath());
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 200; ++round, ::Sleep(100)) {
       int taken = 0;
       for (int n = 1; n <= count; ++n) {
-        const std::wstring name = Wide(base + std::to_string(n));
+        const std::wstring name = Wide(RunOptions.ProgramBaseName + std::to_string(n));
         HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
         if (mutex != nullptr) ++taken, ::CloseHandle(mutex);
       }
       if (taken == count) return true;
-      ::Sleep(100);
     }
     return false;
   }
 
   Win32Platform platform;
   HeadlessToolkit toolkit;
-  std::string root;
+  std::string root, exe;
 };
 
 TEST_F(InstancesWinTest, AWaitingProcessSleepsUntilTheOwnerGivesTheTurnBack) {
-  Result<MutexOpening> opening = platform.OpenMutex(InstanceHandles.WaitMutexName);
-  ASSERT_TRUE(opening);
-  ASSERT_EQ(*opening->mutex->TryTake(), NamedMutex::Take::Taken);
-
-  InstanceChild child(InstanceChildMode::Turn, RunOptions.ProgramBaseName, ReportPath(1), 0);
-  ASSERT_TRUE(child.Started());
-  constexpr DWORD WaitedMs = 3000;
-  EXPECT_FALSE(child.Wait(WaitedMs)) << "the child did not wait: exit code " << child.ExitCode();
-  const double cpuMs = child.CpuMilliseconds();
-  std::printf("  CPU time of the waiting process over %lu ms (its start included): %.0f ms\n",
-              static_cast<unsigned long>(WaitedMs), cpuMs);
-  // A loop that polled instead of sleeping would use the processor all along.
-  EXPECT_LT(cpuMs, WaitedMs / 2);
-
+  std::unique_ptr<NamedMutex> turn = HoldTurn();
+  auto child = Start(InstanceChildMode::Turn, 1, 0);
+  EXPECT_FALSE(child->Wait(3000)) << "it did not wait: exit code " << child->ExitCode();
   const uint64_t releasedAt = FileTimeNow();
-  ASSERT_TRUE(opening->mutex->Release());
-  ASSERT_TRUE(child.Wait(20000));
-  EXPECT_EQ(child.ExitCode(), 0u);
-  Turn turn;
-  ASSERT_TRUE(ReadTurn(ReportPath(1), turn));
-  EXPECT_EQ(turn.number, 1);
-  EXPECT_GE(turn.start, releasedAt);
+  ASSERT_TRUE(turn->Release());
+  ASSERT_TRUE(child->Wait(20000));
+  EXPECT_EQ(child->ExitCode(), 0u);
+  const Turn taken = ReadTurn(1);
+  EXPECT_EQ(taken.number, 1);
+  EXPECT_GE(taken.start, releasedAt);
+  // It slept until the mutex or a message came: a loop that polled would
+  // have processed messages hundreds of thousands of times.
+  std::printf("  message passes in more than 3 s of waiting: %d\n", taken.passes);
+  EXPECT_LT(taken.passes, 50);
 }
 
 TEST_F(InstancesWinTest, TheWaitMutexOfAProcessThatEndedOwningItIsTakenOverAtOnce) {
-  InstanceChild child(InstanceChildMode::DieOwning, RunOptions.ProgramBaseName, ReportPath(1), 0);
-  ASSERT_TRUE(child.Wait(20000));
-  ASSERT_EQ(child.ExitCode(), 0u);
+  auto child = Start(InstanceChildMode::DieOwning, 1, 0);
+  ASSERT_TRUE(child->Wait(20000));
+  ASSERT_EQ(child->ExitCode(), 0u);
   auto form = toolkit.CreateForm();
   auto panel = toolkit.CreatePanel(*form);
-  panel->SetVisible(false);
   auto memo = toolkit.CreateMemo(*form);
   EXPECT_TRUE(WaitForTurn(*panel, *memo));
-  EXPECT_FALSE(panel->Visible());
   EXPECT_EQ(toolkit.processCount, 0);
 }
 
 TEST_F(InstancesWinTest, ThreeProcessesStartedTogetherTakeTheirTurnsOneAfterTheOther) {
-  // This process holds the turn until all three are waiting.
-  Result<MutexOpening> opening = platform.OpenMutex(InstanceHandles.WaitMutexName);
-  ASSERT_TRUE(opening);
-  ASSERT_EQ(*opening->mutex->TryTake(), NamedMutex::Take::Taken);
-  constexpr DWORD HoldMs = 400;
+  std::unique_ptr<NamedMutex> turn = HoldTurn();
   std::vector<std::unique_ptr<InstanceChild>> children;
-  for (int i = 1; i <= 3; ++i)
-    children.push_back(std::make_unique<InstanceChild>(
-        InstanceChildMode::Turn, RunOptions.ProgramBaseName, ReportPath(i), HoldMs));
+  for (int i = 1; i <= 3; ++i) children.push_back(Start(InstanceChildMode::Turn, i, 400));
   // Each one waits right after it has taken its number.
   ASSERT_TRUE(NumbersTaken(3)) << "the instances did not start";
   ::Sleep(300);
-  ASSERT_TRUE(opening->mutex->Release());
+  ASSERT_TRUE(turn->Release());
 
-  std::vector<Turn> turns(3);
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_TRUE(children[i]->Wait(30000));
-    EXPECT_EQ(children[i]->ExitCode(), 0u);
-    ASSERT_TRUE(ReadTurn(ReportPath(i + 1), turns[i]));
+  std::vector<Turn> turns;
+  for (int i = 1; i <= 3; ++i) {
+    ASSERT_TRUE(children[i - 1]->Wait(30000));
+    EXPECT_EQ(children[i - 1]->ExitCode(), 0u);
+    turns.push_back(ReadTurn(i));
   }
-  std::sort(turns.begin(), turns.end(),
-            [](const Turn& a, const Turn& b) { return a.start < b.start; });
+  std::sort(turns.begin(), turns.end(), [](auto& a, auto& b) { return a.start < b.start; });
   std::printf("  turns taken by instances %d, %d, %d\n", turns[0].number, turns[1].number,
               turns[2].number);
-  // The lower number goes first.
+  // One after the other, the lower number first.
   for (size_t i = 0; i < turns.size(); ++i) {
     EXPECT_EQ(turns[i].number, static_cast<int>(i) + 1);
     if (i > 0) {

@@ -38,8 +38,9 @@ int TakeTurn(const std::wstring& reportPath, DWORD holdMs) {
   InstallToolkit(nullptr);
   std::FILE* report = _wfopen(reportPath.c_str(), L"w");
   if (report == nullptr) return WaitFailed;
-  std::fprintf(report, "%d %llu %llu\n", RunOptions.InstanceNumber,
-               static_cast<unsigned long long>(start), static_cast<unsigned long long>(end));
+  std::fprintf(report, "%d %llu %llu %d\n", RunOptions.InstanceNumber,
+               static_cast<unsigned long long>(start), static_cast<unsigned long long>(end),
+               toolkit.processCount);
   std::fclose(report);
   return 0;
 }
@@ -47,11 +48,11 @@ int TakeTurn(const std::wstring& reportPath, DWORD holdMs) {
 }  // namespace
 
 int RunInstanceChild(int argc, wchar_t** argv) {
-  if (argc != 4) return WrongArguments;
+  if (argc != 3) return WrongArguments;
   const std::wstring mode = argv[0];
   Win32Platform platform;
   InstallPlatform(&platform);
-  RunOptions.ProgramBaseName = Narrow(argv[1], std::wcslen(argv[1]));
+  RunOptions.ProgramBaseName = ExecutableBaseName(platform.ModulePath());
   ComposeWaitMutexName();
   if (mode == L"die-owning") {
     Result<MutexOpening> opening = platform.OpenMutex(InstanceHandles.WaitMutexName);
@@ -61,17 +62,14 @@ int RunInstanceChild(int argc, wchar_t** argv) {
     ::ExitProcess(0);  // owning it: the mutex is abandoned
   }
   if (mode != L"turn") return WrongArguments;
-  return TakeTurn(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+  return TakeTurn(argv[1], static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
 }
 
-InstanceChild::InstanceChild(InstanceChildMode mode, const std::string& baseName,
+InstanceChild::InstanceChild(const std::string& exePath, InstanceChildMode mode,
                              const std::string& reportPath, DWORD holdMs) {
-  wchar_t exe[MAX_PATH + 1] = {};
-  if (::GetModuleFileNameW(nullptr, exe, MAX_PATH) == 0) return;
-  std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" " + InstanceChildSwitch + L" " +
+  std::wstring commandLine = L"\"" + Wide(exePath) + L"\" " + InstanceChildSwitch + L" " +
                              (mode == InstanceChildMode::Turn ? L"turn" : L"die-owning") +
-                             L" \"" + Wide(baseName) + L"\" \"" + Wide(reportPath) + L"\" " +
-                             std::to_wstring(holdMs);
+                             L" \"" + Wide(reportPath) + L"\" " + std::to_wstring(holdMs);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION child{};
@@ -99,17 +97,6 @@ DWORD InstanceChild::ExitCode() const {
   DWORD code = STILL_ACTIVE;
   if (process_ != nullptr) ::GetExitCodeProcess(process_, &code);
   return code;
-}
-
-double InstanceChild::CpuMilliseconds() const {
-  FILETIME created, exited, kernel, user;
-  if (process_ == nullptr || !::GetProcessTimes(process_, &created, &exited, &kernel, &user))
-    return -1;
-  auto units = [](const FILETIME& t) {
-    return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-  };
-  constexpr double UnitsPerMillisecond = 10000.0;
-  return double(units(kernel) + units(user)) / UnitsPerMillisecond;
 }
 
 }  // namespace plovik::test
