@@ -65,13 +65,13 @@ void ShowPath(std::string& path, Edit& edit) {
   edit.SetSelStart(static_cast<int>(path.size()));
 }
 
+}  // namespace
+
 void TearDownWindows() {
   DestroyFormDebug();
   DestroyFormMain();
   Tk().SetMainForm(nullptr);
 }
-
-}  // namespace
 
 TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber) {
   const ScreenMetrics screen = Tk().Screen();
@@ -97,20 +97,22 @@ void InitializeUnitMain() {
   PrinterAvailable = Tk().DefaultPrinter().Probe();
 }
 
-int RunMainBlock() {
+bool CreateWindows() {
   Tk().SetName(ApplicationName);
   Tk().SetTitle(ApplicationTitle);
   CreateFormMain();
   Tk().SetMainForm(FormMain->Self.get());
   InstallMainHandlers();
   FormMainOnCreate();
-  if (RunState.QuitAtStartup) {
-    TearDownWindows();
-    return 0;
-  }
+  if (RunState.QuitAtStartup) return false;
   Tk().ProcessMessages();
   CreateFormDebug();
-  const int exitCode = Tk().Run();
+  return true;
+}
+
+int RunMainBlock() {
+  int exitCode = 0;
+  if (CreateWindows()) exitCode = Tk().Run();
   TearDownWindows();
   return exitCode;
 }

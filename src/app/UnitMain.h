@@ -33,9 +33,14 @@ TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber);
 // Initialisation of the main unit: OneHour, the settings file and its
 // language, the help file name and the printer probe.
 void InitializeUnitMain();
-// The main block: creates the main window, and unless start-up asked to
-// quit, the debug window and the message loop. Returns the exit code.
+// The main block: creates the windows, runs the message loop unless
+// start-up asked to quit, and destroys the windows. Returns the exit code.
 int RunMainBlock();
+// The main block's first part: the application's name and title, the main
+// window and its creation handler, and, unless start-up asked to quit, the
+// debug window. False when the program is to end at once.
+bool CreateWindows();
+void TearDownWindows();
 // Both, as the Windows entry point runs them.
 int RunProgram();
 
