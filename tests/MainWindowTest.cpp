@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, LaysItselfOutOnA1024By768Screen) {
 }
 
 TEST_F(MainWindowTest, TheSpecificationBoxesGetTheirSeparatorListsAndDropDownLengths) {
-  const std::string separator(45, '-');  // (336 - 21) / 7 pixels of "-"
+  const std::string separator(50, '-');  // (376 - 21) / 7 pixels of "-"
   EXPECT_EQ(SeparatorLine, separator);
   EXPECT_EQ(F().ComboBoxSrcFile->Items(), (std::vector<std::string>{separator, ""}));
   EXPECT_EQ(F().ComboBoxIgnFile->Items(),
@@ -319,6 +319,10 @@ TEST_F(MainWindowTest, WindowKeysToggleDebugSelectTheProtocolAndPressAbort) {
   EXPECT_TRUE(RunOptions.DebugFlag);
   EXPECT_TRUE(f.CheckBoxDebug->Visible() && f.CheckBoxDebug->Checked());
   EXPECT_TRUE(f.ButtonTest->Visible() && f.EditTest->Visible());
+  // The debug-only controls stand clear of each other and of the wide box.
+  EXPECT_LE(f.CheckBoxDebug->Left() + f.CheckBoxDebug->Width(), f.ButtonTest->Left());
+  EXPECT_LE(f.CheckBoxIgnoreFileAgeOneHourDiff->Left() + f.CheckBoxIgnoreFileAgeOneHourDiff->Width(),
+            f.CheckBoxDebug->Left());
   MainForm().PressKey('D', ShiftState::Ctrl | ShiftState::Alt);
   EXPECT_FALSE(RunOptions.DebugFlag);
   EXPECT_FALSE(f.CheckBoxDebug->Visible() || f.ButtonTest->Visible());

@@ -237,15 +237,14 @@ void ShowFlagsInControls() {
   f.CheckBoxNoUpdate->SetChecked(o.NoUpdateFlag);
   f.CheckBoxIgnoreFileAgeOneHourDiff->SetChecked(o.IgnoreFileAgeOneHourDiffFlag);
   f.CheckBoxDebug->SetChecked(o.DebugFlag);
-  f.CheckBoxDebug->SetVisible(o.DebugFlag);
+  SetDebugControlsVisible(o.DebugFlag);
 }
 
 void ShowWindowAndPaths() {
   TFormMain& f = *FormMain;
   f.Self->SetVisible(!MinimizedFlag);
   Tk().ProcessMessages();
-  f.ButtonTest->SetVisible(RunOptions.DebugFlag);
-  f.EditTest->SetVisible(RunOptions.DebugFlag);
+  SetDebugControlsVisible(RunOptions.DebugFlag);
   ShowPath(RunOptions.SrcPath, *f.EditSrcDir);
   ShowPath(RunOptions.DstPath, *f.EditDstDir);
   f.ComboBoxSrcFile->SetText(RunOptions.SrcFileSpecs);
@@ -277,11 +276,8 @@ void FormMainOnKeyDown(KeyEvent& event) {
   } else if (event.key == KeyD && event.shift == (ShiftState::Ctrl | ShiftState::Alt)) {
     event.handled = true;
     RunOptions.DebugFlag = !RunOptions.DebugFlag;
-    const bool debug = RunOptions.DebugFlag;
-    f.ButtonTest->SetVisible(debug);
-    f.EditTest->SetVisible(debug);
-    f.CheckBoxDebug->SetVisible(debug);
-    f.CheckBoxDebug->SetChecked(debug);
+    SetDebugControlsVisible(RunOptions.DebugFlag);
+    f.CheckBoxDebug->SetChecked(RunOptions.DebugFlag);
   }
 }
 

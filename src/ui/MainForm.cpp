@@ -86,19 +86,20 @@ void CreateCheckBoxes(TFormMain& f, int top) {
   Form& form = *f.Self;
   const int step = DesignRowHeight;
   f.CheckBoxSubDir = MakeCheckBox(form, D::CheckColumn1Left, top, D::CheckBoxWidth, true);
-  f.CheckBoxEmptySubDir = MakeCheckBox(form, D::CheckColumn2Left, top, D::CheckBoxWidth, true);
+  f.CheckBoxEmptySubDir = MakeCheckBox(form, D::CheckColumn2Left, top, D::CheckBox2Width, true);
   f.CheckBoxIgnore = MakeCheckBox(form, D::CheckColumn1Left, top + step, D::CheckBoxWidth, true);
-  f.CheckBoxReport = MakeCheckBox(form, D::CheckColumn2Left, top + step, D::CheckBoxWidth, false);
+  f.CheckBoxReport = MakeCheckBox(form, D::CheckColumn2Left, top + step, D::CheckBox2Width, false);
   f.CheckBoxVerify =
       MakeCheckBox(form, D::CheckColumn1Left, top + 2 * step, D::CheckBoxWidth, true);
   f.CheckBoxNoUpdate =
-      MakeCheckBox(form, D::CheckColumn2Left, top + 2 * step, D::CheckBoxWidth, false);
+      MakeCheckBox(form, D::CheckColumn2Left, top + 2 * step, D::CheckBox2Width, false);
   f.CheckBoxIgnoreFileAgeOneHourDiff =
       MakeCheckBox(form, D::CheckColumn1Left, top + 3 * step, D::WideCheckBoxWidth, true);
-  // The debug box stands at the right edge, clear of the wide box's text
-  // on a window of the default width.
-  f.CheckBoxDebug = MakeCheckBox(form, form.ClientWidth() - D::DebugCheckBoxWidth,
-                                 top + 3 * step, D::DebugCheckBoxWidth, false);
+  // The debug box stands at the right end of its row, left of the test
+  // button.
+  f.CheckBoxDebug = MakeCheckBox(
+      form, form.ClientWidth() - D::ButtonWidth - D::ButtonGap - D::DebugCheckBoxWidth,
+      top + 3 * step, D::DebugCheckBoxWidth, false);
   f.CheckBoxDebug->SetAnchors(RightTop);
   f.CheckBoxDebug->SetVisible(false);
 }

@@ -24,18 +24,23 @@ struct FormMainDesign {
   static constexpr int MinHeight = 240;
   static constexpr int LabelLeft = 8;
   static constexpr int PictureButtonWidth = 32;
-  static constexpr int ButtonWidth = 64;
+  // Wide enough for the German captions in today's dialog font.
+  static constexpr int ButtonWidth = 72;
   static constexpr int ButtonHeight = 22;
   static constexpr int ButtonGap = 4;
   // The button row: two picture buttons from the left edge, then the five
-  // buttons, whose first one lines up with the input fields above.
-  static constexpr int InputLeft = LabelLeft + 2 * (PictureButtonWidth + ButtonGap);
+  // buttons, whose first one lines up with the input fields above (far
+  // enough right for the longest label).
+  static constexpr int InputLeft = LabelLeft + 2 * (PictureButtonWidth + ButtonGap) + 8;
   static constexpr int ButtonRowEnd = InputLeft + 5 * ButtonWidth + 4 * ButtonGap;
   static constexpr int SpecBoxWidth = ButtonRowEnd - InputLeft;
   // The check boxes in two columns right of the button row.
   static constexpr int CheckColumn1Left = ButtonRowEnd + 12;
-  static constexpr int CheckBoxWidth = 180;
+  static constexpr int CheckBoxWidth = 200;
   static constexpr int CheckColumn2Left = CheckColumn1Left + CheckBoxWidth + ButtonGap;
+  // The right column reaches beyond a window of the minimum width, where
+  // the window's edge cuts its longest captions.
+  static constexpr int CheckBox2Width = 260;
   static constexpr int WideCheckBoxWidth = 440;
   static constexpr int DebugCheckBoxWidth = 110;
   static constexpr int WaitPanelHeight = 40;

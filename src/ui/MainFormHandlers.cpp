@@ -1,5 +1,6 @@
 #include "ui/MainFormHandlers.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Protocol.h"
@@ -326,6 +327,17 @@ void MenuItemKeepTimeOnClick(MenuItem&) {
 }
 
 void MenuItemExitOnClick(MenuItem&) { FormMain->Self->Close(); }
+
+void SetDebugControlsVisible(bool visible) {
+  TFormMain& f = *FormMain;
+  f.ButtonTest->SetVisible(visible);
+  f.EditTest->SetVisible(visible);
+  f.CheckBoxDebug->SetVisible(visible);
+  CheckBox& wide = *f.CheckBoxIgnoreFileAgeOneHourDiff;
+  int width = FormMainDesign::WideCheckBoxWidth;
+  if (visible) width = std::min(width, f.CheckBoxDebug->Left() - wide.Left() - FormMainDesign::ButtonGap);
+  wide.SetBounds(wide.Left(), wide.Top(), std::max(0, width), wide.Height());
+}
 
 // ---- help and fonts -------------------------------------------------------------------------
 

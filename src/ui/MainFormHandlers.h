@@ -63,6 +63,11 @@ void MenuItemProtocolPrinterFontOnClick(MenuItem& item);
 void MenuItemKeepTimeOnClick(MenuItem& item);
 void MenuItemExitOnClick(MenuItem& item);
 
+// Shows or hides the debug-only controls (the test button and input and
+// the debug check box); the wide check box beside the debug box makes room
+// for it while it shows.
+void SetDebugControlsVisible(bool visible);
+
 // Opens the help file of the current language; a missing file gets a
 // message that names it.
 void OpenHelp();
