@@ -105,6 +105,18 @@ TEST_F(MainWindowTest, LaysItselfOutOnA1024By768Screen) {
   }
 }
 
+TEST_F(MainWindowTest, LaterInstancesCascadeByTheCaptionHeight) {
+  ASSERT_EQ(CaptionHeight, 23);  // headless title bar 19 and frame 4
+  EXPECT_EQ(DefaultPlacement(CaptionHeight, 2).Left, 23);
+  EXPECT_EQ(DefaultPlacement(CaptionHeight, 2).Top, 23);
+  // (1024 - 768) div 23 + 1 = 12 places, then the cascade starts again.
+  EXPECT_EQ(DefaultPlacement(CaptionHeight, 13).Left, 0);
+  // Without an instance number the remainder of -1 keeps its sign.
+  EXPECT_EQ(DefaultPlacement(CaptionHeight, 0).Top, -23);
+  tk.screen.width = 700;  // narrower than the window: one place
+  EXPECT_EQ(DefaultPlacement(CaptionHeight, 5).Left, 0);
+}
+
 TEST_F(MainWindowTest, TheSpecificationBoxesGetTheirSeparatorListsAndDropDownLengths) {
   const std::string separator(50, '-');  // (376 - 21) / 7 pixels of "-"
   EXPECT_EQ(SeparatorLine, separator);

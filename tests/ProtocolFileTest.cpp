@@ -108,6 +108,18 @@ TEST_F(ProtocolFileTest, TheDebugPrintShowsTheLayoutFigures) {
                                       "CharsPerPrintLine = 74", "LinesPerPage      = 62"}));
 }
 
+TEST_F(ProtocolFileTest, TheTestButtonWritesThePrinterGeometryWhenThereIsAPrinter) {
+  MainForm().PressKey('D', ShiftState::Ctrl | ShiftState::Alt);
+  AsHeadless(*F().ButtonTest).UserClick();
+  PrinterAvailable = false;
+  AsHeadless(*F().ButtonTest).UserClick();
+  EXPECT_EQ(FormDebug->Memo->Lines(),
+            std::vector<std::string>{"Pagewidth=4800   PageHeight=6600   "
+                                     "Printer.Canvas.Font.PixelsPerInch=600   "
+                                     "Printer.Canvas.ClipRect.Right=4800   "
+                                     "Printer.Canvas.ClipRect.Left=0"});
+}
+
 TEST_F(ProtocolFileTest, AnInteractiveSaveWritesTheLinesOrNothingOnCancel) {
   RunOptions.DebugFlag = true;
   RunOptions.DstPath = "D:\\Backup";
