@@ -62,4 +62,10 @@ struct TSettings {
 
 extern TSettings Settings;
 
+// The longest waiting time before automatic termination the countdown can
+// show (255 half seconds and a little less than one more), in milliseconds.
+constexpr int32_t MaxKeepTime = 127999;
+// A waiting time within 0 .. MaxKeepTime.
+int32_t ClampKeepTime(int64_t milliseconds);
+
 }  // namespace plovik

@@ -1,0 +1,363 @@
+#include "app/UnitMain.h"
+
+#include <cmath>
+
+#include "app/Settings.h"
+#include "core/Protocol.h"
+#include "core/RunRecords.h"
+#include "engine/FileSpecs.h"
+#include "lib/XStrings.h"
+#include "platform/Platform.h"
+#include "ui/Language.h"
+#include "ui/MainForm.h"
+#include "ui/MainFormHandlers.h"
+#include "ui/UnitDebug.h"
+
+namespace plovik {
+
+int FrameWidth = 0;
+int CaptionHeight = 0;
+int CascadeOffset = 0;
+bool CmdLineGiven = false;
+
+namespace {
+
+constexpr const char* ApplicationName = "PLOVIK";
+constexpr const char* ApplicationTitle = "Plovik";
+constexpr double DefaultHeightShare = 0.6;
+constexpr int HintPauseMs = 250;
+constexpr int HintHideMs = 5000;
+constexpr int HintShortPauseMs = 50;
+// Lines the dropped-down lists show beyond their items.
+constexpr int SrcFileExtraLines = 6;
+constexpr int IgnFileExtraLines = 5;
+constexpr uint16_t KeyA = 'A';
+constexpr uint16_t KeyD = 'D';
+
+bool German() { return LanguageIndex == 1; }
+
+void InstallMainHandlers() {
+  FormMainHandlers handlers = FormMain->Handlers;
+  handlers.FormMainOnKeyDown = FormMainOnKeyDown;
+  handlers.FormMainOnCloseQuery = FormMainOnCloseQuery;
+  handlers.FormMainOnClose = FormMainOnClose;
+  handlers.MenuItemSaveSettingsOnClick = MenuItemSaveSettingsOnClick;
+  InstallHandlers(handlers);
+}
+
+// The expanded form of a stored path; the current directory for an empty
+// one.
+std::string ExpandedPath(const std::string& path) {
+  const Result<std::string> full = Sys().FullPathName(path);
+  std::string expanded = full ? *full : path;
+  if (Trim(expanded).empty()) expanded = Sys().CurrentDirectory();
+  return expanded;
+}
+
+bool IsDirectory(const std::string& path) {
+  const Result<uint32_t> attributes = Sys().GetAttributes(path);
+  return attributes && (*attributes & AttrDirectory) != 0;
+}
+
+void ShowPath(std::string& path, Edit& edit) {
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  edit.SetText(path);
+  edit.SetSelStart(static_cast<int>(path.size()));
+}
+
+}  // namespace
+
+void TearDownWindows() {
+  DestroyFormDebug();
+  DestroyFormMain();
+  Tk().SetMainForm(nullptr);
+}
+
+TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber) {
+  const ScreenMetrics screen = Tk().Screen();
+  TWindowPlacement p;
+  int positions = captionHeight > 0 ? (screen.width - FormMainDesign::Width) / captionHeight + 1 : 1;
+  // A screen narrower than the window has one position.
+  if (positions < 1) positions = 1;
+  const int offset = ((instanceNumber - 1) % positions) * captionHeight;
+  p.Left = p.Top = offset;
+  p.Width = screen.virtualWidth;
+  p.Height = static_cast<int32_t>(std::lround(DefaultHeightShare * screen.virtualHeight));
+  return p;
+}
+
+// ---- the program's start ----------------------------------------------------------------------
+
+void InitializeUnitMain() {
+  RunOptions.OneHour = ComputeOneHour();
+  LocateSettingsFile();
+  ReadLanguageEarly();
+  HelpFileName = HelpFileNameFor(LanguageIndex);
+  // No printer, or a spooler that does not answer: printing stays off.
+  PrinterAvailable = Tk().DefaultPrinter().Probe();
+}
+
+bool CreateWindows() {
+  Tk().SetName(ApplicationName);
+  Tk().SetTitle(ApplicationTitle);
+  CreateFormMain();
+  Tk().SetMainForm(FormMain->Self.get());
+  InstallMainHandlers();
+  FormMainOnCreate();
+  if (RunState.QuitAtStartup) return false;
+  Tk().ProcessMessages();
+  CreateFormDebug();
+  return true;
+}
+
+int RunMainBlock() {
+  int exitCode = 0;
+  if (CreateWindows()) exitCode = Tk().Run();
+  TearDownWindows();
+  return exitCode;
+}
+
+int RunProgram() {
+  InitializeUnitMain();
+  return RunMainBlock();
+}
+
+// ---- the creation handler ---------------------------------------------------------------------
+
+void FormMainOnCreate() {
+  BeginCreation();
+  TakeInstanceNumber();
+  DecideStoredPlacement();
+  MeasureWindowGeometry();
+  ReadSettings(DefaultPlacement(CaptionHeight, RunOptions.InstanceNumber));
+  SetLanguage(LanguageIndex);
+  ApplyWindowPlacement();
+  LayOutFormMain();
+  ApplyFontsAndHints();
+  SetUpTextsAndLists();
+  TakeOptionsWithoutCommandLine();
+  ShowFlagsInControls();
+  ShowWindowAndPaths();
+  FinishCreation();
+}
+
+void BeginCreation() {
+  RunState.ActivityState = Starting;
+  Tk().SetOnMinimize(AppMinimizeHandler);
+  Tk().SetOnRestore(AppRestoreHandler);
+}
+
+// The instance coordination gives the number; until it does, this is the
+// first instance.
+void TakeInstanceNumber() { RunOptions.InstanceNumber = 1; }
+
+// The stored placement belongs to the first instance (and, once the command
+// line is read, to one started without "/a").
+void DecideStoredPlacement() { Settings.UseStoredPlacement = RunOptions.InstanceNumber == 1; }
+
+void MeasureWindowGeometry() {
+  const Form& form = *FormMain->Self;
+  FrameWidth = (form.Width() - form.ClientWidth()) / 2;
+  CaptionHeight = form.Height() - (form.ClientHeight() + FrameWidth);
+  const TWindowPlacement p = DefaultPlacement(CaptionHeight, RunOptions.InstanceNumber);
+  CascadeOffset = p.Left;
+}
+
+void ApplyWindowPlacement() {
+  Form& form = *FormMain->Self;
+  const TWindowPlacement& p = Settings.WindowPlacement;
+  MinimizedFlag = p.State == WindowMinimized;
+  RememberedWindowState = MinimizedFlag ? uint8_t(WindowNormal) : p.State;
+  form.SetBounds(p.Left, p.Top, p.Width, p.Height);
+  form.SetWindowState(static_cast<WindowState>(p.State));
+  form.SetVisible(!MinimizedFlag);
+  if (MinimizedFlag) Tk().Minimize();
+  Tk().ProcessMessages();
+}
+
+void ApplyFontsAndHints() {
+  ApplyMemoFont();
+  Tk().SetHintTimes(HintPauseMs, HintHideMs, HintShortPauseMs);
+}
+
+void SetUpTextsAndLists() {
+  TFormMain& f = *FormMain;
+  InstanceText = InstanceTextFor(LanguageIndex);
+  SetMainCaption();
+  ProtocolClear();
+  const std::string& base = RunOptions.ProgramBaseName;
+  f.PanelWaitToGo->SetCaption(
+      German() ? "Warten, bis andere Instanzen von " + base + " mit dem Kopieren fertig sind."
+               : "Waiting for other instances of " + base + " to finish copying.");
+  f.ComboBoxSrcFile->SetDropDownCount(f.ComboBoxSrcFile->ItemCount() + SrcFileExtraLines);
+  f.ComboBoxIgnFile->SetDropDownCount(f.ComboBoxIgnFile->ItemCount() + IgnFileExtraLines);
+  if (f.ComboBoxIgnFile->ItemCount() > 1) f.ComboBoxIgnFile->SetItem(1, Settings.MaxIgnoreFileSpec);
+  f.MenuItemLanguageEnglish->SetTag(0);
+  f.MenuItemLanguageGerman->SetTag(1);
+}
+
+// What an empty command line gives: the stored options and paths, the
+// first list entries as specifications, "*.*" for an existing source.
+void TakeOptionsWithoutCommandLine() {
+  TRunOptions& o = RunOptions;
+  const TStoredOptions& s = Settings.StoredOptions;
+  o.SubDirFlag = s.SubDirFlag;
+  o.EmptyFlag = s.EmptyFlag;
+  o.IgnoreFlag = s.IgnoreFlag;
+  o.VerifyFlag = s.VerifyFlag;
+  o.QuietFlag = s.QuietFlag;
+  o.ReportFlag = s.ReportFlag;
+  o.NoUpdateFlag = s.NoUpdateFlag;
+  o.IgnoreFileAgeOneHourDiffFlag = s.IgnoreFileAgeOneHourDiffFlag;
+  o.AutostartFlag = false;
+  o.TerminateFlag = false;
+  CmdLineGiven = false;
+  o.SrcFileSpecs = FormMain->ComboBoxSrcFile->Item(1);
+  o.IgnoreFileSpecs = FormMain->ComboBoxIgnFile->Item(1);
+  o.DstPath = ExpandedPath(Settings.StoredDstPath);
+  o.SrcPath = ExpandedPath(Settings.StoredSrcPath);
+  if (IsDirectory(o.SrcPath)) o.SrcFileSpecs = "*.*";
+  SplitSpecList(o.SrcFileSpecs, ';', o.SrcFileSpecList, o.SrcFileSpecCount);
+  SplitSpecList(o.IgnoreFileSpecs, ';', o.IgnoreFileSpecList, o.IgnoreFileSpecCount);
+}
+
+// Each box from its flag; a box whose state changes runs its handler, which
+// keeps the dependent boxes and flags in step.
+void ShowFlagsInControls() {
+  TFormMain& f = *FormMain;
+  const TRunOptions& o = RunOptions;
+  f.CheckBoxSubDir->SetChecked(o.SubDirFlag);
+  f.CheckBoxEmptySubDir->SetChecked(o.EmptyFlag && o.SubDirFlag);
+  f.CheckBoxEmptySubDir->SetEnabled(o.SubDirFlag);
+  f.CheckBoxVerify->SetChecked(o.VerifyFlag);
+  f.CheckBoxVerify->SetEnabled(!o.NoUpdateFlag);
+  f.CheckBoxReport->SetChecked(o.ReportFlag);
+  f.CheckBoxIgnore->SetChecked(o.IgnoreFlag);
+  f.ComboBoxIgnFile->SetEnabled(o.IgnoreFlag);
+  f.CheckBoxNoUpdate->SetChecked(o.NoUpdateFlag);
+  f.CheckBoxIgnoreFileAgeOneHourDiff->SetChecked(o.IgnoreFileAgeOneHourDiffFlag);
+  f.CheckBoxDebug->SetChecked(o.DebugFlag);
+  SetDebugControlsVisible(o.DebugFlag);
+}
+
+void ShowWindowAndPaths() {
+  TFormMain& f = *FormMain;
+  f.Self->SetVisible(!MinimizedFlag);
+  Tk().ProcessMessages();
+  SetDebugControlsVisible(RunOptions.DebugFlag);
+  ShowPath(RunOptions.SrcPath, *f.EditSrcDir);
+  ShowPath(RunOptions.DstPath, *f.EditDstDir);
+  f.ComboBoxSrcFile->SetText(RunOptions.SrcFileSpecs);
+  f.ComboBoxIgnFile->SetText(RunOptions.IgnoreFlag ? RunOptions.IgnoreFileSpecs : "");
+}
+
+void FinishCreation() {
+  TFormMain& f = *FormMain;
+  const bool hasLines = f.MemoProtocol->Count() > 0;
+  f.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
+  f.ButtonSaveLog->SetEnabled(hasLines);
+  RunState.QuitAtStartup = false;
+  RunState.ActivityState = Idle;
+}
+
+// ---- keys, minimise and restore ------------------------------------------------------------
+
+void FormMainOnKeyDown(KeyEvent& event) {
+  TFormMain& f = *FormMain;
+  if (event.key == KeyEscape && event.shift == ShiftState::None) {
+    if (!f.ButtonAbort->Enabled()) return;
+    event.handled = true;
+    NotifyEvent abort{*f.ButtonAbort};
+    if (f.Handlers.ButtonAbortOnClick) f.Handlers.ButtonAbortOnClick(abort);
+  } else if (event.key == KeyA && event.shift == ShiftState::Ctrl) {
+    event.handled = true;
+    f.MemoProtocol->SetFocus();
+    f.MemoProtocol->SelectAll();
+  } else if (event.key == KeyD && event.shift == (ShiftState::Ctrl | ShiftState::Alt)) {
+    event.handled = true;
+    RunOptions.DebugFlag = !RunOptions.DebugFlag;
+    SetDebugControlsVisible(RunOptions.DebugFlag);
+    f.CheckBoxDebug->SetChecked(RunOptions.DebugFlag);
+  }
+}
+
+void AppMinimizeHandler() {
+  const Form& form = *FormMain->Self;
+  RememberedWindowState = static_cast<uint8_t>(form.GetWindowState());
+  if (RunState.ActivityState != Starting) {
+    const Rect bounds = form.NormalBounds();
+    TWindowPlacement& p = Settings.WindowPlacement;
+    p.Left = bounds.left;
+    p.Width = bounds.width;
+    p.Top = bounds.top;
+    p.Height = bounds.height;
+  }
+  MinimizedFlag = true;
+}
+
+void AppRestoreHandler() {
+  if (RememberedWindowState == WindowMinimized) RememberedWindowState = WindowNormal;
+  TWindowPlacement& p = Settings.WindowPlacement;
+  p.State = RememberedWindowState;
+  Form& form = *FormMain->Self;
+  form.SetWindowState(static_cast<WindowState>(p.State));
+  form.SetBounds(p.Left, p.Top, p.Width, p.Height);
+  // A window hidden by a minimised start shows again.
+  form.SetVisible(true);
+  MinimizedFlag = false;
+}
+
+// ---- closing ---------------------------------------------------------------------------------
+
+// The question asked before a busy window gives up its activity; empty for
+// the states that end without one.
+std::string BusyText() {
+  switch (RunState.ActivityState) {
+    case WaitingForInstances:
+      return FormMain->PanelWaitToGo->Caption();
+    case Updating:
+      return German() ? "Aktualisierung von  " + RunOptions.DstPath + "  noch nicht abgeschlossen."
+                      : "Updating of  " + RunOptions.DstPath + "  still in progress.";
+    case Printing:
+      return German() ? "Drucken des Protokolls noch nicht abgeschlossen."
+                      : "Printing of protocol still in progress.";
+    case Saving:
+      return German() ? "Speichern des  Protokolls als Log-Datei noch nicht abgeschlossen."
+                      : "Saving of protocol to log file still in progress.";
+    default:
+      return std::string();
+  }
+}
+
+void FormMainOnCloseQuery(CloseQueryEvent& event) {
+  const uint8_t state = RunState.ActivityState;
+  if (state == Idle) return;
+  event.canClose = false;
+  const std::string text = BusyText();
+  if (text.empty()) {
+    RunState.CloseRequested = true;
+  } else {
+    Sys().Beep(BeepKind::Exclamation);
+    const std::string question =
+        text + "\r\r" + (German() ? "Abbrechen und Programm beenden?" : "Abort and terminate application?");
+    RunState.CloseRequested =
+        Tk().MessageDialog(question, DialogType::Warning, ButtonYes | ButtonNo, 0) == ModalYes;
+  }
+  if (!RunState.CloseRequested) return;
+  if (state == WaitingForInstances || state == Updating) {
+    RunState.RunActive = false;
+    RunState.AbortRequested = true;
+    RunState.CopyAbortRequested = true;
+  }
+  if (state == CountingDown) RunState.KeepRunning = true;
+  RunState.ActivityState = Idle;
+}
+
+void FormMainOnClose(CloseEvent&) {
+  // The instance mutexes are released here once the instances take them.
+  if (!CmdLineGiven && !RunOptions.AutostartFlag && RunOptions.InstanceNumber <= 1) {
+    WriteSettings();
+  }
+}
+
+}  // namespace plovik

@@ -1,0 +1,67 @@
+// The program's start and the life of its main window: the initialisation
+// of the main unit, the main block that creates the main window (its
+// creation handler in named steps), runs the message loop and ends the
+// program, the window's keys, its close query and close, and the
+// application's minimise and restore events.
+//
+// The next steps of the program's start (the instance number, the command
+// line, the automatic run and the instance mutexes) have their places
+// here as steps of their own: TakeInstanceNumber, TakeOptionsWithoutCommandLine
+// and FinishCreation, and the close's ReleaseMutexes.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Settings.h"
+#include "toolkit/Toolkit.h"
+
+namespace plovik {
+
+// The window geometry measured by the creation handler.
+extern int FrameWidth;
+extern int CaptionHeight;
+extern int CascadeOffset;
+// The command line named a path or a switch: the settings are then not
+// written at close. Always false until the command line is read.
+extern bool CmdLineGiven;
+
+// The default placement of the main window on the current screen for the
+// instance number: cascaded by CaptionHeight, as wide as the virtual
+// desktop and 0.6 of its height.
+TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber);
+
+// Initialisation of the main unit: OneHour, the settings file and its
+// language, the help file name and the printer probe.
+void InitializeUnitMain();
+// The main block: creates the windows, runs the message loop unless
+// start-up asked to quit, and destroys the windows. Returns the exit code.
+int RunMainBlock();
+// The main block's first part: the application's name and title, the main
+// window and its creation handler, and, unless start-up asked to quit, the
+// debug window. False when the program is to end at once.
+bool CreateWindows();
+void TearDownWindows();
+// Both, as the Windows entry point runs them.
+int RunProgram();
+
+// The creation handler of the main window, step by step.
+void FormMainOnCreate();
+void BeginCreation();
+void TakeInstanceNumber();
+void DecideStoredPlacement();
+void MeasureWindowGeometry();
+void ApplyWindowPlacement();
+void ApplyFontsAndHints();
+void SetUpTextsAndLists();
+void TakeOptionsWithoutCommandLine();
+void ShowFlagsInControls();
+void ShowWindowAndPaths();
+void FinishCreation();
+
+void FormMainOnKeyDown(KeyEvent& event);
+void FormMainOnCloseQuery(CloseQueryEvent& event);
+void FormMainOnClose(CloseEvent& event);
+void AppMinimizeHandler();
+void AppRestoreHandler();
+
+}  // namespace plovik

@@ -1,0 +1,60 @@
+#include "support/WindowTest.h"
+
+#include "app/UnitMain.h"
+#include "core/Protocol.h"
+#include "core/RunRecords.h"
+#include "core/Settings.h"
+#include "ui/Language.h"
+#include "ui/ProtocolFile.h"
+
+namespace plovik::test {
+
+void WindowTest::SetUp() {
+  InstallPlatform(&fs);
+  InstallToolkit(&tk);
+  tk.onScriptError = [](const std::string& what) { ADD_FAILURE() << "Script error: " << what; };
+  tk.directoryExists = [this](const std::string& path) { return fs.IsDir(path); };
+  fs.MakeDir("C:\\Plovik");
+  fs.MakeDir(AppData);
+  fs.MakeDir(WorkDir);
+  fs.SetEnvironment("APPDATA", std::string(AppData));
+  fs.SetCurrentDirectory(WorkDir);
+  RunOptions = TRunOptions{};
+  RunCounters = TRunCounters{};
+  RunState = TRunState{};
+  LanguageIndex = 0;
+  Settings = TSettings{};
+  DebugWindowReady = false;
+  PrinterAvailable = false;
+  ProtocolCharWidth = 7;
+  HelpFileName.clear();
+  InstanceText.clear();
+  MinimizedFlag = false;
+  RememberedWindowState = 0;
+  CmdLineGiven = false;
+  SaveFileSpec.clear();
+}
+
+void WindowTest::TearDown() {
+  TearDownWindows();
+  BindProtocol(ProtocolControls{});
+  InstallToolkit(nullptr);
+  InstallPlatform(nullptr);
+}
+
+void WindowTest::Start() {
+  InitializeUnitMain();
+  ASSERT_TRUE(CreateWindows());
+}
+
+void WindowTest::Close() { MainForm().UserClose(); }
+
+void WindowTest::GiveSettings(const std::string& text) { fs.MakeFile(SettingsPath, text); }
+
+std::vector<std::string> WindowTest::DialogTexts() const {
+  std::vector<std::string> texts;
+  for (const DialogRecord& dialog : tk.dialogs) texts.push_back(dialog.text);
+  return texts;
+}
+
+}  // namespace plovik::test

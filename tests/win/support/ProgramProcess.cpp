@@ -1,0 +1,111 @@
+#include "win/support/ProgramProcess.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "lib/Utf.h"
+
+namespace plovik::test {
+
+namespace {
+
+constexpr DWORD PollMs = 20;
+
+std::wstring WideOf(const std::string& text) {
+  const std::u16string wide = Utf8ToUtf16(text);
+  return std::wstring(wide.begin(), wide.end());
+}
+
+// The process's environment with APPDATA replaced, as a block for
+// CreateProcessW.
+std::vector<wchar_t> EnvironmentWith(const std::wstring& appData) {
+  std::vector<wchar_t> block;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; *entry != 0; entry += wcslen(entry) + 1) {
+    if (_wcsnicmp(entry, L"APPDATA=", 8) == 0) continue;
+    block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+  }
+  FreeEnvironmentStringsW(strings);
+  const std::wstring own = L"APPDATA=" + appData;
+  block.insert(block.end(), own.c_str(), own.c_str() + own.size() + 1);
+  block.push_back(0);
+  return block;
+}
+
+struct WindowSearch {
+  DWORD processId;
+  const std::wstring* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  if (processId == search->processId && IsWindowVisible(window) && *search->title == title) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ProgramProcess::~ProgramProcess() {
+  if (process_.hProcess == nullptr) return;
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hProcess);
+  CloseHandle(process_.hThread);
+}
+
+bool ProgramProcess::Start(const std::string& exe, const std::string& appData) {
+  std::wstring command = L"\"" + WideOf(exe) + L"\"";
+  std::vector<wchar_t> environment = EnvironmentWith(WideOf(appData));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
+                        &process_) != 0;
+}
+
+bool ProgramProcess::WaitUntilIdle(DWORD timeoutMs) {
+  return WaitForInputIdle(process_.hProcess, timeoutMs) == 0;
+}
+
+HWND ProgramProcess::FindWindowTitled(const std::wstring& title, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited <= timeoutMs; waited += PollMs) {
+    WindowSearch search{process_.dwProcessId, &title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) return search.found;
+    Sleep(PollMs);
+  }
+  return nullptr;
+}
+
+int ProgramProcess::CloseAndWait(HWND window, DWORD timeoutMs) {
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+// A Unix path (as CMake gives it) lies on Wine's Z: drive.
+std::string ProgramPath() {
+  const char* given = std::getenv("PLOVIK_EXE");
+  std::string path = given != nullptr ? given : "";
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    path = "Z:" + path;
+  }
+  return path;
+}
+
+}  // namespace plovik::test
