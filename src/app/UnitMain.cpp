@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/CommandLine.h"
 #include "app/Settings.h"
 #include "core/Protocol.h"
 #include "core/RunRecords.h"
@@ -18,7 +19,6 @@ namespace plovik {
 int FrameWidth = 0;
 int CaptionHeight = 0;
 int CascadeOffset = 0;
-bool CmdLineGiven = false;
 
 namespace {
 

@@ -21,9 +21,6 @@ namespace plovik {
 extern int FrameWidth;
 extern int CaptionHeight;
 extern int CascadeOffset;
-// The command line named a path or a switch: the settings are then not
-// written at close. Always false until the command line is read.
-extern bool CmdLineGiven;
 
 // The default placement of the main window on the current screen for the
 // instance number: cascaded by CaptionHeight, as wide as the virtual

@@ -1,5 +1,6 @@
 #include "support/WindowTest.h"
 
+#include "app/CommandLine.h"
 #include "app/UnitMain.h"
 #include "core/Protocol.h"
 #include "core/RunRecords.h"
