@@ -45,8 +45,10 @@ class FilesWinTest : public ::testing::Test {
   }
 
   void Copy(int32_t& error, int32_t& result, int16_t& answer) {
-    answer = 1;
-    CopyFileVerified(src_, dst_, 65536, error, result, answer, true, true, 0, 0);
+    const CopyOutcome outcome = CopyFileVerified(src_, dst_);
+    error = outcome.error;
+    result = outcome.result;
+    answer = outcome.answer;
     EXPECT_FALSE(Exists(PartialCopyPath(dst_)));
     EXPECT_EQ(toolkit_.cursor, CursorKind::Default);
   }
