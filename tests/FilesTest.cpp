@@ -23,10 +23,10 @@ constexpr int32_t OldDate = 0x4F2E6000;     // 2019-09-14 12:00:00
 // Deterministic content that differs from block to block.
 std::string Bytes(size_t size) {
   std::string text(size, '\0');
-  uint32_t x = 12345;
+  uint32_t state = 12345;
   for (size_t i = 0; i < size; ++i) {
-    x = x * 1103515245u + 12345u;
-    text[i] = static_cast<char>(x >> 16);
+    state = state * 1103515245u + 12345u;  // a linear congruential generator
+    text[i] = static_cast<char>(state >> 16);
   }
   return text;
 }

@@ -26,6 +26,12 @@ namespace {
 constexpr uint32_t KeptDestinationBits = AttrTemporary | AttrCompressed | AttrOffline;
 constexpr uint32_t CopyBufferSize = 65536;
 constexpr int DryRunCreateResult = SubDirCreated;
+// A source counts as newer only by more than this many units of the packed
+// date (two seconds each), and a difference of one hour give or take this
+// many units as the one-hour shift.
+constexpr int64_t DateToleranceUnits = 3;
+// "C:\\": a directory path of this length is a drive's root.
+constexpr size_t DriveRootLength = 3;
 // The free-space estimate proves that a file fits only with this much to
 // spare: room for the file system's own records and for what other
 // programs may write meanwhile.
@@ -232,12 +238,12 @@ std::string CopyHeading(const std::string& srcDir, const std::string& dstDir,
 bool FileNeedsCopy(const DirEntry& source, bool dstExists, int32_t dstDate, uint64_t dstSize) {
   if (!dstExists) return true;
   const int64_t diff = PackedDateDiff(source.packedDate, dstDate);
-  if (diff <= 3) return false;
+  if (diff <= DateToleranceUnits) return false;
   if (!RunOptions.IgnoreFileAgeOneHourDiffFlag) return true;
   if (source.size != dstSize) return true;
   int64_t offHour = diff - RunOptions.OneHour;
   if (offHour < 0) offHour = -offHour;
-  return offHour > 3;
+  return offHour > DateToleranceUnits;
 }
 
 // What the walk found of a file in the destination directory.
@@ -354,7 +360,7 @@ AttemptOutcome AttemptCopy(const FileCopy& job, CopyHints& hints) {
 // run's dialog answer.
 void ReportFailedAttempt(const FileCopy& job, std::string& heading, const AttemptOutcome& attempt) {
   if (attempt.result != CopyAborted) Sys().Beep(BeepKind::Exclamation);
-  if (job.dstDir.size() > 3 && !heading.empty() && heading.back() == '\\') heading.pop_back();
+  if (job.dstDir.size() > DriveRootLength && !heading.empty() && heading.back() == '\\') heading.pop_back();
   const uint32_t error = static_cast<uint32_t>(attempt.error);
   const std::string text = CopyResultText(attempt.result, job.drive, error);
   std::string errorText;
@@ -472,7 +478,7 @@ void UpdateFileAttributes(const std::string& dstPath, uint32_t sourceAttributes,
 // Gives an existing destination directory the source directory's date and
 // attributes.
 void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool created) {
-  if (srcDir.size() <= 3 || dstDir.size() <= 3) return;
+  if (srcDir.size() <= DriveRootLength || dstDir.size() <= DriveRootLength) return;
 
   const std::string srcPath = WithoutTrailingBackslash(srcDir);
   const std::string dstPath = WithoutTrailingBackslash(dstDir);
