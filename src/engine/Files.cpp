@@ -303,7 +303,8 @@ class VerifiedCopy {
   // than its source: a date that cannot be read fails the copy.
   bool TakeSourceStamp() {
     sourceDate_ = hints_.sourceDate;
-    if (sourceDate_ == MissingFileDate) sourceDate_ = source_->PackedDate().ValueOr(MissingFileDate);
+    if (sourceDate_ == MissingFileDate)
+      sourceDate_ = source_->PackedDate().ValueOr(MissingFileDate);
     if (sourceDate_ == MissingFileDate) return Fail(ErrorReadFault);
     sourceAttributes_ = hints_.sourceStamp.attributes;
     if (hints_.sourceStamp.lastWrite == 0) {

@@ -360,7 +360,8 @@ AttemptOutcome AttemptCopy(const FileCopy& job, CopyHints& hints) {
 // run's dialog answer.
 void ReportFailedAttempt(const FileCopy& job, std::string& heading, const AttemptOutcome& attempt) {
   if (attempt.result != CopyAborted) Sys().Beep(BeepKind::Exclamation);
-  if (job.dstDir.size() > DriveRootLength && !heading.empty() && heading.back() == '\\') heading.pop_back();
+  if (job.dstDir.size() > DriveRootLength && !heading.empty() && heading.back() == '\\')
+    heading.pop_back();
   const uint32_t error = static_cast<uint32_t>(attempt.error);
   const std::string text = CopyResultText(attempt.result, job.drive, error);
   std::string errorText;
@@ -410,7 +411,8 @@ void CopyOneFile(const FileCopy& job) {
     CountUp(RunCounters.FilesCopied);
     freeSpace.FileCopied(job.drive, job.file.size, driveFacts.ClusterSize(job.drive));
   } else {
-    ProtocolFailure(CopyResultText(attempt.result, job.drive, static_cast<uint32_t>(attempt.error)));
+    const uint32_t error = static_cast<uint32_t>(attempt.error);
+    ProtocolFailure(CopyResultText(attempt.result, job.drive, error));
   }
 }
 
@@ -506,7 +508,8 @@ void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool 
   if (created) return;
   if (!RunOptions.NoUpdateFlag) CountUp(RunCounters.SubDirAttributesUpdated);
   if (ActionLinesWanted())
-    ProtocolAdd("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " + ProtocolPath(dstPath));
+    ProtocolAdd("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " +
+                ProtocolPath(dstPath));
 }
 
 // Makes sure the destination directory exists. False when the user chose to
@@ -519,7 +522,8 @@ bool EnsureDestinationDirectory(const std::string& dstDir, bool& created) {
     if (!RunOptions.NoUpdateFlag) CreateSubDir(dstDir, RunCounters.SubDirsCreated, code);
     if (code == SubDirCreated) {
       created = true;
-      if (ActionLinesWanted()) ProtocolAdd("MKDIR  " + ProtocolPath(WithoutTrailingBackslash(dstDir)));
+      if (ActionLinesWanted())
+        ProtocolAdd("MKDIR  " + ProtocolPath(WithoutTrailingBackslash(dstDir)));
       return true;
     }
     const int16_t answer =
@@ -599,7 +603,8 @@ bool ProcessFile(const std::string& srcDir, const std::string& dstDir, const Dir
       dstEmpty ? DestinationFile{} : LookUpDestination(dstDir, file, listing);
   const int32_t dstDate = destination.exists ? destination.entry.packedDate : MissingFileDate;
   const uint64_t dstSize = destination.exists ? destination.entry.size : 0;
-  const uint32_t dstAttributes = destination.exists ? destination.entry.attributes : file.attributes;
+  const uint32_t dstAttributes =
+      destination.exists ? destination.entry.attributes : file.attributes;
   if (destination.exists) Debug(dstPath + " exists");
   Debug(dstPath + "   ATTRIBUTE = $" + HexAttributes(file.attributes) +
         "   Dates&Times:  SRC = " + std::to_string(file.packedDate) +
