@@ -369,7 +369,7 @@ class VerifiedCopy {
     }
     // The new copy fits only once the old destination is gone. When that
     // removal fails, the writes report the lack of space.
-    if (freeBytes >= 0 && freeBytes < sourceBytes && oldBytes > 0) (void)Sys().RemoveFile(dst_);
+    if (freeBytes >= 0 && freeBytes < sourceBytes && oldBytes > 0) (void)RemoveAnyFile(dst_);
     return true;
   }
 
