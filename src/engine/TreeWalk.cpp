@@ -57,11 +57,15 @@ class FreeSpaceEstimate {
   bool ProvesRoom(char drive, int64_t needed) const {
     return known_ && drive_ == drive && lowerBound_ - FreeSpaceSafetyMargin >= needed;
   }
-  // The drive's own answer, which the estimate starts from afresh.
+  // The drive's own answer (-1 when it cannot give one: not ready, or no
+  // such drive), which the estimate starts from afresh. Asked directly: the
+  // drive's readiness, which DriveFreeSpace checks first, costs two more
+  // queries per file, and a drive that is not ready fails this one as well.
   int64_t AskDrive(char drive) {
     drive_ = drive;
-    lowerBound_ = DriveFreeSpace(drive);
-    known_ = lowerBound_ >= 0;
+    const Result<DiskSpace> space = Sys().DiskFreeSpace(drive);
+    lowerBound_ = space ? space->freeBytes : -1;
+    known_ = space.Ok();
     return lowerBound_;
   }
   void FileCopied(char drive, uint64_t size, uint32_t clusterBytes) {
