@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -781,15 +782,36 @@ TEST_F(TreeWalkTest, OtherFilesTheLookupDeliversAreNotTakenForTheDestination) {
   EXPECT_EQ(Tagged("COPY   "), (std::vector<std::string>{"COPY   C:\\src\\" + alias,
                                                          "COPY   C:\\src\\report."}));
 
-  // A copy under the short name would land in the file that has it: the
-  // real run gets the other name alone.
-  ASSERT_TRUE(fs.RemoveFile("C:\\src\\" + alias));
+  // A copy under the short name would land in the file that has it: that
+  // copy fails as if the file existed, Retry looks again, the other name
+  // arrives.
   RunOptions.NoUpdateFlag = false;
-  Walk();
-  EXPECT_EQ(RunCounters.FilesCopied, 1);
-  EXPECT_EQ(fs.Content("D:\\dst\\report."), "older");
-  EXPECT_EQ(fs.Content("D:\\dst\\report"), "newer");
-  EXPECT_EQ(fs.Content("D:\\dst\\longfilename.txt"), "newer");
+  const std::string expected = "File  C:\\src\\" + alias + "\rcannot be copied to  D:\\dst\r" +
+                               "Mysterious Windows error  (error code=80)\r" +
+                               WinErrorText(ErrorFileExists, false);
+  for (const bool verify : {false, true}) {
+    SCOPED_TRACE(verify ? "verified" : "plain");
+    RunOptions.VerifyFlag = verify;
+    ResetRunCounters();
+    ProtocolClear();
+    tk.dialogs.clear();
+    tk.answers = {ModalRetry, ModalIgnore};
+    if (fs.Exists("D:\\dst\\report.")) {
+      ASSERT_TRUE(fs.RemoveFile("D:\\dst\\report."));
+    }
+    Walk();
+    ASSERT_EQ(tk.dialogs.size(), 2u);
+    for (const DialogRecord& dialog : tk.dialogs) {
+      EXPECT_EQ(dialog.text, expected);
+      EXPECT_EQ(dialog.buttons, uint32_t(ButtonAbort | ButtonRetry | ButtonIgnore));
+    }
+    EXPECT_EQ(Failures(), std::vector<std::string>{Framed("Mysterious Windows error  (error code=80)")});
+    EXPECT_EQ(RunCounters.FilesCopied, 1);
+    EXPECT_EQ(fs.Content("D:\\dst\\report."), "older");
+    EXPECT_EQ(fs.Content("D:\\dst\\report"), "newer");
+    EXPECT_EQ(fs.Content("D:\\dst\\longfilename.txt"), "newer");
+    EXPECT_EQ(fs.Date("D:\\dst\\longfilename.txt"), Noon);
+  }
 }
 
 // Names the system would rewrite or take for devices are ordinary names:
@@ -816,6 +838,127 @@ TEST_F(TreeWalkTest, NamesTheSystemWouldRewriteArriveUnderTheirOwnNames) {
     EXPECT_EQ(copied.size(), fs.Tree("C:\\src").size()) << "nothing else arrives";
   }
 }
+
+// ---- destinations another program holds, sources that change, full drives -----
+
+// Another program holds the destination open: the sharing violation, with
+// Ignore, and the destination keeps its content and attributes. Without
+// delete sharing that is known before anything is read (the source's read
+// fault never shows); with it, only the rename tells, and still nothing is
+// touched.
+TEST_F(TreeWalkTest, ADestinationHeldOpenGivesTheSharingViolationAndKeepsItsAttributes) {
+  const std::string dst = "D:\\dst\\a.txt";
+  // Attributes as the source's, which the attribute step then leaves alone.
+  constexpr uint32_t Attributes = AttrArchive | AttrReadOnly | AttrHidden;
+  fs.MakeFile("C:\\src\\a.txt", "new", Noon, Attributes);
+  const std::string expected = std::string("File  C:\\src\\a.txt\rcannot be copied to  D:\\dst\r") +
+                               "Mysterious Windows error  (error code=32)\r" +
+                               WinErrorText(ErrorSharingViolation, false);
+  for (const bool deleteShared : {false, true}) {
+    for (const bool verify : {false, true}) {
+      SCOPED_TRACE(std::string(deleteShared ? "delete shared" : "locked") +
+                   (verify ? ", verified" : ", plain"));
+      fs.ClearFaults();
+      fs.MakeFile(dst, "old", Earlier, Attributes);
+      FileHandle holder;
+      if (deleteShared) {
+        Result<FileHandle> opened =
+            fs.OpenFile(dst, FileAccess::Read, FileShare::Read | FileShare::Write | FileShare::Delete,
+                        FileDisposition::OpenExisting, FileFlags::None);
+        ASSERT_TRUE(opened);
+        holder = std::move(*opened);
+      } else {
+        fs.LockFile(dst);
+        fs.FailRead("C:\\src\\a.txt", 0, ErrorReadFault);
+      }
+      RunOptions.VerifyFlag = verify;
+      ResetRunCounters();
+      ProtocolClear();
+      tk.dialogs.clear();
+      tk.answers = {ModalIgnore};
+      Walk();
+      holder.reset();
+      fs.ClearFaults();
+      ASSERT_EQ(tk.dialogs.size(), 1u);
+      EXPECT_EQ(tk.dialogs[0].text, expected);
+      EXPECT_EQ(tk.dialogs[0].buttons, uint32_t(ButtonAbort | ButtonRetry | ButtonIgnore));
+      EXPECT_EQ(Failures(), std::vector<std::string>{Framed("Mysterious Windows error  (error code=32)")});
+      EXPECT_EQ(fs.Content(dst), "old");
+      EXPECT_EQ(fs.Date(dst), Earlier);
+      EXPECT_EQ(fs.Attributes(dst), Attributes);
+      EXPECT_EQ(fs.List("D:\\dst"), std::vector<std::string>{"a.txt"});
+    }
+  }
+}
+
+// Both copies date the copy as the search found the source: a source that
+// changes after the search (here while the COPY line is written, before the
+// copy starts) keeps an older copy, which the next run replaces.
+TEST_F(TreeWalkTest, ASourceChangedDuringItsCopyIsCopiedAgainByTheNextRun) {
+  const int32_t changed = Packed(2020, 6, 15, 12, 10, 0);
+  for (const bool verify : {false, true}) {
+    SCOPED_TRACE(verify ? "verified" : "plain");
+    RunOptions.VerifyFlag = verify;
+    const std::string dir = verify ? "D:\\verified" : "D:\\plain";
+    fs.MakeFile("C:\\src\\a.txt", "first", Noon);
+    tk.actions.clear();
+    tk.actions.push_back([&] {
+      if (RunCounters.FilesFound < 1) return false;
+      fs.MakeFile("C:\\src\\a.txt", "second, changed", changed);
+      return true;
+    });
+    ResetRunCounters();
+    Walk("C:\\src", dir);
+    EXPECT_EQ(RunCounters.FilesCopied, 1);
+    EXPECT_EQ(fs.Date(dir + "\\a.txt"), Noon);
+
+    ResetRunCounters();
+    Walk("C:\\src", dir);
+    EXPECT_EQ(RunCounters.FilesCopied, 1);
+    EXPECT_EQ(fs.Content(dir + "\\a.txt"), "second, changed");
+    EXPECT_EQ(fs.Date(dir + "\\a.txt"), changed);
+  }
+}
+
+// A drive that fills up file by file, whatever its cluster size and
+// whichever copy: every file that does not fit meets the pre-check (its
+// dialog keeps the heading's trailing backslash) and is never attempted.
+class TreeWalkFullDriveTest
+    : public TreeWalkTest,
+      public ::testing::WithParamInterface<std::tuple<uint32_t, bool>> {};
+
+TEST_P(TreeWalkFullDriveTest, FilesThatDoNotFitMeetThePreCheck) {
+  const auto [clusterBytes, verify] = GetParam();
+  constexpr uint64_t FileBytes = (uint64_t(1) << 20) + 1;
+  constexpr int Fitting = 30;
+  constexpr int Files = 32;
+  const uint64_t taken = (FileBytes + clusterBytes - 1) / clusterBytes * clusterBytes;
+  FakeDrive& drive = fs.Drive('D');
+  drive.allocatesClusters = true;
+  drive.clusterSize = clusterBytes;
+  drive.totalBytes = static_cast<int64_t>(taken * Fitting);
+  const std::string content(FileBytes, 'x');
+  for (int i = 0; i < Files; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%02d.bin", i);
+    fs.MakeFile(std::string("C:\\src\\") + name, content, Noon);
+  }
+  RunOptions.VerifyFlag = verify;
+  tk.defaultAnswer = ModalIgnore;
+  Walk();
+  EXPECT_EQ(RunCounters.FilesCopied, Fitting);
+  ASSERT_EQ(tk.dialogs.size(), size_t(Files - Fitting));
+  for (size_t i = 0; i < tk.dialogs.size(); ++i) {
+    EXPECT_EQ(tk.dialogs[i].text, "File  C:\\src\\f" + std::to_string(Fitting + i) +
+                                      ".bin\rcannot be copied to  D:\\dst\\\r"
+                                      "Not enough free space on drive  D:");
+  }
+  EXPECT_EQ(Failures().size(), size_t(Files - Fitting));
+  EXPECT_EQ(fs.Tree("D:\\dst").size(), size_t(Fitting + 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallAndLargeClusters, TreeWalkFullDriveTest,
+                         ::testing::Combine(::testing::Values(512u, 65536u), ::testing::Bool()));
 
 }  // namespace
 }  // namespace plovik::test

@@ -51,6 +51,11 @@ uint32_t DriveSectorSize(char letter) {
   return geometry ? geometry->bytesPerSector : 0;
 }
 
+uint32_t DriveClusterSize(char letter) {
+  const Result<DriveGeometry> geometry = Sys().Geometry(letter);
+  return geometry ? geometry->bytesPerCluster : 0;
+}
+
 uint32_t ConnectNetworkDrive(uintptr_t window, char letter) {
   const std::string local = std::string(1, letter) + ":";
   // A connected letter and a remembered one that is not connected now are

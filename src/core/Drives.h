@@ -23,6 +23,9 @@ bool DriveFull(char letter);
 bool DriveWriteProtected(char letter);
 // Bytes per sector; 0 when the drive does not tell.
 uint32_t DriveSectorSize(char letter);
+// Bytes per cluster, the unit in which files take space; 0 when the drive
+// does not tell.
+uint32_t DriveClusterSize(char letter);
 // A Windows error code: 0 when the connection was made.
 uint32_t ConnectNetworkDrive(uintptr_t window, char letter);
 

@@ -11,6 +11,9 @@ namespace plovik {
 
 namespace {
 
+// "C:\\": a drive path of this length is the drive's root.
+constexpr size_t DriveRootLength = 3;
+
 // Creates the levels of rest below built, one per backslash-terminated name.
 // A last name without a backslash is taken as a level too, so that a path
 // handed in without its final backslash is not reported as made while its
@@ -54,15 +57,19 @@ void CreateLevels(std::string built, std::string rest, char driveLetter, int32_t
 bool ParentExists(const std::string& path) {
   const std::string stripped = StripTrailingBackslashes(path);
   const size_t slash = stripped.find_last_of('\\');
-  if (stripped.size() <= 3 || slash == std::string::npos || slash < 2) return false;
-  return DirectoryExists(slash == 2 ? stripped.substr(0, 3) : stripped.substr(0, slash));
+  // The backslash after the drive letter and its colon.
+  constexpr size_t RootSlash = DriveRootLength - 1;
+  if (stripped.size() <= DriveRootLength || slash == std::string::npos || slash < RootSlash)
+    return false;
+  return DirectoryExists(slash == RootSlash ? stripped.substr(0, DriveRootLength)
+                                            : stripped.substr(0, slash));
 }
 
 }  // namespace
 
 std::string StripTrailingBackslashes(const std::string& path) {
   std::string result = path;
-  while (result.size() > 3 && result.back() == '\\') result.pop_back();
+  while (result.size() > DriveRootLength && result.back() == '\\') result.pop_back();
   return result;
 }
 
@@ -99,15 +106,18 @@ void CreateSubDir(const std::string& path, int32_t& created, int32_t& code) {
     return;
   }
   if (drivePath) {
-    if (path.size() == 3) {
+    if (path.size() == DriveRootLength) {
       code = SubDirExists;
       return;
     }
-    CreateLevels(std::string(1, c) + ":", path.size() > 3 ? path.substr(3) : std::string(), c,
+    CreateLevels(std::string(1, c) + ":",
+                 path.size() > DriveRootLength ? path.substr(DriveRootLength) : std::string(), c,
                  created, code);
     return;
   }
-  if (path.size() < 3 || path[0] != '\\' || path[1] != '\\') {
+  // The shortest network path: two backslashes and a server's first letter.
+  constexpr size_t MinNetworkPathLength = 3;
+  if (path.size() < MinNetworkPathLength || path[0] != '\\' || path[1] != '\\') {
     code = SubDirNoDrive;
     return;
   }

@@ -33,6 +33,11 @@ constexpr const char* PartialCopyName = "~plovik-partial.tmp";
 constexpr const char* PartialCopyNameAlt = "~plovik-partial-2.tmp";
 constexpr FileShare ShareAll = FileShare::Read | FileShare::Write | FileShare::Delete;
 constexpr uint32_t PlainCopyBufferSize = 1u << 20;
+// The attributes for which the system refuses to replace, empty or remove
+// a file (with 5) until they are cleared.
+constexpr uint32_t RefusingAttributes = AttrReadOnly | AttrHidden | AttrSystem;
+// Bytes compared at a time when a block is verified.
+constexpr size_t ComparedWordBytes = 4;
 
 // Where the file name of a path begins.
 size_t NameStart(const std::string& path) {
@@ -76,47 +81,75 @@ int16_t AskAfterBeep(const std::string& text, uint32_t buttons) {
   return static_cast<int16_t>(Tk().MessageDialog(text, DialogType::Error, buttons, 0));
 }
 
-// Removes a partial copy; a copy that was already given read-only
-// attributes loses them first.
-void RemovePartialCopy(const std::string& partial) {
-  (void)Sys().SetAttributes(partial, 0);
-  (void)Sys().RemoveFile(partial);
+// ---- files that refuse to be replaced -----------------------------------------
+
+// Whether another program holds the file open so that it cannot be
+// replaced. Opening it for deletion fails with 32 exactly when another
+// handle's sharing does not allow that access (with all sharing offered:
+// a handle without delete sharing), or our sharing does not allow the other
+// handle's access (with no sharing offered: any handle that reads, writes
+// or deletes).
+bool HeldByAnotherProgram(const std::string& path, FileShare offered) {
+  const Result<FileHandle> probe = Sys().OpenFile(path, FileAccess::Delete, offered,
+                                                  FileDisposition::OpenExisting, FileFlags::None);
+  return !probe && probe.Error() == ErrorSharingViolation;
 }
 
-struct CopyRequest {
-  const std::string& src;
-  const std::string& dst;
-  std::string partial;
-  uint32_t bufferSize;
-  bool dialogs;
-  bool verify;
-  uint32_t dstSectorSize;
-  uint32_t srcSectorSize;
-  CopyHints hints;
-};
+// A step on a file that failed with 5 for the file's read-only, hidden or
+// system attributes is tried once more with them cleared; when it fails
+// again, the file gets them back.
+template <typename Step, typename Outcome>
+Outcome RetriedWithoutAttributes(const std::string& path, Outcome failed, Step step) {
+  if (failed.Error() != ErrorAccessDenied) return failed;
+  const Result<uint32_t> attributes = Sys().GetAttributes(path);
+  if (!attributes || (*attributes & RefusingAttributes) == 0 || !Sys().SetAttributes(path, 0))
+    return failed;
+  Outcome retried = step();
+  if (!retried) (void)Sys().SetAttributes(path, *attributes);
+  return retried;
+}
+
+template <typename Step>
+auto WithAttributesClearedIfRefused(const std::string& path, Step step) -> decltype(step()) {
+  return RetriedWithoutAttributes(path, step(), step);
+}
+
+Result<void> RemoveAnyFile(const std::string& path) {
+  return WithAttributesClearedIfRefused(path, [&path] { return Sys().RemoveFile(path); });
+}
+
+void RemovePartialCopy(const std::string& partial) { (void)RemoveAnyFile(partial); }
+
+// Puts the finished copy in place of the destination by the rename given.
+// The system refuses with 5 both a read-only destination and one that
+// another program holds open: the held one is reported as the sharing
+// violation it is and keeps its attributes; the read-only one has them
+// cleared for the rename.
+template <typename Rename>
+Result<void> ReplaceDestination(const std::string& dst, Rename rename) {
+  Result<void> replaced = rename();
+  if (replaced.Error() != ErrorAccessDenied) return replaced;
+  if (HeldByAnotherProgram(dst, FileShare::None)) return Failure(ErrorSharingViolation);
+  return RetriedWithoutAttributes(dst, std::move(replaced), rename);
+}
+
+// Checked before a copy, which would be made for nothing when another
+// program holds the existing destination open without delete sharing.
+bool DestinationHeld(const std::string& dst, const CopyHints& hints) {
+  return hints.destination != DestinationState::Missing && HeldByAnotherProgram(dst, ShareAll);
+}
 
 // Creates (or empties) the partial copy. A read-only or hidden leftover of
-// an interrupted run refuses that; its attributes are then cleared and the
-// creation is tried once more.
+// an interrupted run refuses that until its attributes are cleared.
 Result<FileHandle> CreatePartialCopy(const std::string& partial, FileAccess access,
                                      FileFlags flags) {
-  const FileShare share = FileShare::Read | FileShare::Write;
-  Result<FileHandle> file =
-      Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags);
-  if (!file && file.Error() == ErrorAccessDenied && Sys().SetAttributes(partial, 0))
-    file = Sys().OpenFile(partial, access, share, FileDisposition::CreateAlways, flags);
-  return file;
+  return WithAttributesClearedIfRefused(partial, [&] {
+    return Sys().OpenFile(partial, access, FileShare::Read | FileShare::Write,
+                          FileDisposition::CreateAlways, flags);
+  });
 }
 
-// Renames the finished partial copy over the destination. The destination's
-// attributes are cleared first when a read-only, hidden or system file
-// refuses to be replaced.
-Result<void> PutPartialInPlace(const std::string& partial, const std::string& dst) {
-  Result<void> replaced = Sys().ReplaceFile(partial, dst);
-  if (replaced.Error() == ErrorAccessDenied && Sys().SetAttributes(dst, 0))
-    replaced = Sys().ReplaceFile(partial, dst);
-  return replaced;
-}
+// ---- the plain copy ---------------------------------------------------------------
 
 // Copies the rest of source into copy through a buffer kept from one file
 // to the next.
@@ -152,293 +185,341 @@ bool RoomWithoutOldCopy(uint32_t code, uint64_t sourceSize, const std::string& d
 // encryption), which only the system knows how to carry over.
 Result<void> SystemCopyThroughPartial(const std::string& src, const std::string& dst,
                                       const std::string& partial) {
-  Result<void> copied = Sys().SystemCopy(src, partial, false);
-  // A read-only or hidden leftover of an interrupted run refuses to be
-  // replaced.
-  if (copied.Error() == ErrorAccessDenied && Sys().SetAttributes(partial, 0))
-    copied = Sys().SystemCopy(src, partial, false);
+  const auto copyIntoPartial = [&] { return Sys().SystemCopy(src, partial, false); };
+  Result<void> copied = WithAttributesClearedIfRefused(partial, copyIntoPartial);
   if (copied.Error() == ErrorDiskFull || copied.Error() == ErrorHandleDiskFull) {
     RemovePartialCopy(partial);
     uint64_t sourceSize = 0;
     if (ExistingFileSize(src, sourceSize) &&
         RoomWithoutOldCopy(copied.Error(), sourceSize, dst)) {
-      (void)Sys().SetAttributes(dst, 0);
-      (void)Sys().RemoveFile(dst);
-      copied = Sys().SystemCopy(src, partial, false);
+      (void)RemoveAnyFile(dst);
+      copied = copyIntoPartial();
     }
   }
-  if (copied) copied = PutPartialInPlace(partial, dst);
+  if (copied)
+    copied = ReplaceDestination(dst, [&] { return Sys().ReplaceFile(partial, dst); });
   if (!copied) RemovePartialCopy(partial);
   return copied;
 }
 
-// What one copy holds while it runs; released by the clean-up.
-struct CopyHoldings {
-  FileHandle source;
-  FileHandle partial;
-  std::unique_ptr<PageBuffer> bufferA;  // the data as read and written
-  std::unique_ptr<PageBuffer> bufferB;  // the data as read back
-  bool deletePartial = false;
-};
+// Writes the source into a new partial copy; when the drive has room for
+// it only without the old destination, that goes first and the copy is
+// made once more.
+Result<FileHandle> WritePlainPartialCopy(File& source, const std::string& partial,
+                                         const std::string& dst) {
+  for (int attempt = 0;; ++attempt) {
+    if (attempt > 0) {
+      if (const Result<void> rewound = source.Seek(0); !rewound) return Failure(rewound.Error());
+    }
+    Result<FileHandle> copy = CreatePartialCopy(
+        partial, FileAccess::Write | FileAccess::Delete, FileFlags::SequentialScan);
+    if (!copy) return copy;
+    const Result<void> copied = CopyBytes(source, **copy);
+    if (copied) return copy;
+    copy->reset();
+    RemovePartialCopy(partial);
+    const Result<uint64_t> sourceSize = source.Size();
+    if (attempt > 0 || !sourceSize || !RoomWithoutOldCopy(copied.Error(), *sourceSize, dst))
+      return Failure(copied.Error());
+    (void)RemoveAnyFile(dst);
+  }
+}
 
-// Compares a block as written with its read-back: ceil(count / 4) 32-bit
-// words, as far as both buffers hold the block's bytes.
+// ---- the verified copy -------------------------------------------------------------
+
+// Compares a block as written with its read-back: whole 32-bit words, as far
+// as both buffers hold the block's bytes.
 bool BlockMatches(const uint8_t* written, const uint8_t* readBack, uint32_t count,
                   uint32_t writtenCount, uint32_t readBackCount) {
-  size_t length = (size_t(count) + 3) / 4 * 4;
+  size_t length = (size_t(count) + ComparedWordBytes - 1) / ComparedWordBytes * ComparedWordBytes;
   if (length > writtenCount || length > readBackCount) length = count;
   return std::memcmp(written, readBack, length) == 0;
 }
 
-// The copy up to the clean-up: every way out returns from here, leaving the
-// holdings for the caller to release.
-void RunCopy(const CopyRequest& rq, CopyHoldings& hold, int32_t& error, int32_t& result,
-             int16_t& answer) {
-  const char srcLetter = DriveLetterOf(rq.src);
-  const char dstLetter = DriveLetterOf(rq.dst);
-  auto setError = [&error](uint32_t code) { error = static_cast<int32_t>(code); };
+uint32_t SectorSizeOr(uint32_t given, char letter) {
+  uint32_t size = given != 0 ? given : DriveSectorSize(letter);
+  return size != 0 ? size : FallbackSectorSize;
+}
 
-  uint32_t srcSector = rq.srcSectorSize != 0 ? rq.srcSectorSize : DriveSectorSize(srcLetter);
-  if (srcSector == 0) srcSector = FallbackSectorSize;
-  uint32_t dstSector = rq.dstSectorSize != 0 ? rq.dstSectorSize : DriveSectorSize(dstLetter);
-  if (dstSector == 0) dstSector = FallbackSectorSize;
-  const uint32_t bufferSize = rq.bufferSize;
+// One verified copy, step by step. Each step returns false when the copy
+// ends there; the clean-up then releases whatever the copy holds.
+class VerifiedCopy {
+ public:
+  VerifiedCopy(const std::string& src, const std::string& dst, const VerifiedCopyOptions& options,
+               const CopyHints& hints)
+      : src_(src), dst_(dst), partialPath_(PartialCopyPath(dst)), options_(options),
+        hints_(hints), dstLetter_(DriveLetterOf(dst)),
+        srcSector_(SectorSizeOr(options.srcSectorSize, DriveLetterOf(src))),
+        dstSector_(SectorSizeOr(options.dstSectorSize, dstLetter_)) {}
 
-  if (bufferSize < MinCopyBufferSize || bufferSize > MaxCopyBufferSize ||
-      bufferSize % srcSector != 0 || bufferSize % dstSector != 0) {
-    setError(ErrorOutOfStructures);
-    if (rq.dialogs) {
-      answer = AskAfterBeep(
-          "Copy buffer not correctly allocated (invalid buffer size).\r   BufferSize=" +
-              std::to_string(bufferSize) + "\r" + "\r" +
-              "MinBufferSize=" + std::to_string(MinCopyBufferSize) + "\r" +
-              "MaxBufferSize=" + std::to_string(MaxCopyBufferSize) + "\r" +
-              "SrcSectorSize=" + std::to_string(srcSector) + "\r" +
-              "DstSectorSize=" + std::to_string(dstSector),
-          ButtonAbort);
+  CopyOutcome Run() {
+    (void)(BufferSizeFits() && OpenSource() && TakeSourceStamp() && DestinationReplaceable() &&
+           OpenPartialCopy() && SpaceSuffices() && AllocateBuffers() && CopyBlocks() &&
+           TrimPadding() && PutInPlace());
+    CleanUp();
+    return outcome_;
+  }
+
+ private:
+  bool Fail(uint32_t code) {
+    outcome_.error = static_cast<int32_t>(code);
+    return false;
+  }
+  void Ask(const std::string& text, uint32_t buttons) {
+    if (options_.dialogs) outcome_.answer = AskAfterBeep(text, buttons);
+  }
+
+  bool BufferSizeFits() {
+    const uint32_t size = options_.bufferSize;
+    if (size >= MinCopyBufferSize && size <= MaxCopyBufferSize && size % srcSector_ == 0 &&
+        size % dstSector_ == 0)
+      return true;
+    Ask("Copy buffer not correctly allocated (invalid buffer size).\r   BufferSize=" +
+            std::to_string(size) + "\r" + "\r" +
+            "MinBufferSize=" + std::to_string(MinCopyBufferSize) + "\r" +
+            "MaxBufferSize=" + std::to_string(MaxCopyBufferSize) + "\r" +
+            "SrcSectorSize=" + std::to_string(srcSector_) + "\r" +
+            "DstSectorSize=" + std::to_string(dstSector_),
+        ButtonAbort);
+    return Fail(ErrorOutOfStructures);
+  }
+
+  bool OpenSource() {
+    Result<FileHandle> source =
+        Sys().OpenFile(src_, FileAccess::Read, ShareAll, FileDisposition::OpenExisting,
+                       FileFlags::NoBuffering | FileFlags::SequentialScan);
+    if (!source) {
+      outcome_.result = CopyWindowsError;
+      return Fail(source.Error());
     }
-    return;
+    source_ = std::move(*source);
+    return true;
   }
 
-  Result<FileHandle> source =
-      Sys().OpenFile(rq.src, FileAccess::Read, ShareAll, FileDisposition::OpenExisting,
-                     FileFlags::NoBuffering | FileFlags::SequentialScan);
-  if (!source) {
-    setError(source.Error());
-    result = CopyWindowsError;
-    return;
-  }
-  hold.source = std::move(*source);
-
-  // The old destination keeps its attributes until the new copy replaces
-  // it; a read-only one has them cleared only when it refuses that.
-  for (;;) {
-    result = CopyOk;
-    error = 0;
-    answer = ModalOk;
-    Result<FileHandle> partial = CreatePartialCopy(
-        rq.partial, FileAccess::Read | FileAccess::Write | FileAccess::Delete,
-        FileFlags::WriteThrough | FileFlags::NoBuffering | FileFlags::SequentialScan);
-    if (partial) {
-      hold.partial = std::move(*partial);
-      break;
+  // The date and attributes the copy gets: those the directory search
+  // delivered, else the source's own before its first byte is read. A
+  // source that changes during the copy thus leaves a copy dated before the
+  // change, which the next run replaces. An undated copy would look newer
+  // than its source: a date that cannot be read fails the copy.
+  bool TakeSourceStamp() {
+    sourceDate_ = hints_.sourceDate;
+    if (sourceDate_ == MissingFileDate)
+      sourceDate_ = source_->PackedDate().ValueOr(MissingFileDate);
+    if (sourceDate_ == MissingFileDate) return Fail(ErrorReadFault);
+    sourceAttributes_ = hints_.sourceStamp.attributes;
+    if (hints_.sourceStamp.lastWrite == 0) {
+      const Result<FileStamp> stamp = source_->Stamp();
+      sourceAttributes_ = stamp ? stamp->attributes : 0;
     }
-    setError(partial.Error());
-    result = CopyWindowsError;
-    if (!rq.dialogs) return;
-    answer = AskAfterBeep(WinErrorText(static_cast<uint32_t>(error), false),
-                          ButtonAbort | ButtonRetry | ButtonIgnore);
-    if (answer != ModalRetry) return;
+    return true;
   }
-  hold.deletePartial = true;
+
+  bool DestinationReplaceable() {
+    if (!DestinationHeld(dst_, hints_)) return true;
+    outcome_.result = CopyWindowsError;
+    return Fail(ErrorSharingViolation);
+  }
+
+  // Creates the partial copy, asking the user while that fails. The old
+  // destination stays as it is until the finished copy replaces it.
+  bool OpenPartialCopy() {
+    for (;;) {
+      outcome_ = CopyOutcome{};
+      outcome_.answer = ModalOk;
+      Result<FileHandle> partial = CreatePartialCopy(
+          partialPath_, FileAccess::Read | FileAccess::Write | FileAccess::Delete,
+          FileFlags::WriteThrough | FileFlags::NoBuffering | FileFlags::SequentialScan);
+      if (partial) {
+        partial_ = std::move(*partial);
+        deletePartial_ = true;
+        return true;
+      }
+      outcome_.result = CopyWindowsError;
+      Fail(partial.Error());
+      if (!options_.dialogs) return false;
+      outcome_.answer = AskAfterBeep(WinErrorText(partial.Error(), false),
+                                     ButtonAbort | ButtonRetry | ButtonIgnore);
+      if (outcome_.answer != ModalRetry) return false;
+    }
+  }
 
   // The old destination stays until the new copy replaces it, so its space
   // counts as free.
-  uint64_t oldSize = 0;
-  if (rq.hints.dstOldSize >= 0)
-    oldSize = static_cast<uint64_t>(rq.hints.dstOldSize);
-  else if (!ExistingFileSize(rq.dst, oldSize))
-    oldSize = 0;
-  const int64_t oldBytes = static_cast<int64_t>(oldSize);
-  const int64_t freeBytes =
-      rq.hints.dstFreeBytes >= 0 ? rq.hints.dstFreeBytes : DriveFreeSpace(dstLetter);
-  if (freeBytes == 0 && oldBytes == 0) {
-    setError(ErrorHandleDiskFull);
-    if (rq.dialogs) {
-      answer = AskAfterBeep(std::string("Destination drive  ") + dstLetter + ":  is full.",
-                            ButtonAbort);
+  bool SpaceSuffices() {
+    uint64_t oldSize = 0;
+    if (hints_.destination == DestinationState::Present)
+      oldSize = hints_.dstOldSize;
+    else if (hints_.destination == DestinationState::Unknown && !ExistingFileSize(dst_, oldSize))
+      oldSize = 0;
+    const int64_t oldBytes = static_cast<int64_t>(oldSize);
+    const int64_t freeBytes =
+        hints_.dstFreeBytes >= 0 ? hints_.dstFreeBytes : DriveFreeSpace(dstLetter_);
+    if (freeBytes == 0 && oldBytes == 0) {
+      Ask(std::string("Destination drive  ") + dstLetter_ + ":  is full.", ButtonAbort);
+      return Fail(ErrorHandleDiskFull);
     }
-    return;
-  }
-  const Result<uint64_t> sourceSize = hold.source->Size();
-  if (!sourceSize) {
-    setError(sourceSize.Error());
-    return;
-  }
-  const int64_t sourceBytes = static_cast<int64_t>(*sourceSize);
-  if (freeBytes + oldBytes < sourceBytes) {
-    setError(ErrorDiskFull);
-    if (rq.dialogs) {
-      answer = AskAfterBeep(std::string("Not enough free space on drive  ") + dstLetter +
-                                ":  for file  " + "\r" + rq.src.substr(NameStart(rq.src)),
-                            ButtonAbort | ButtonIgnore);
+    const Result<uint64_t> sourceSize = source_->Size();
+    if (!sourceSize) return Fail(sourceSize.Error());
+    const int64_t sourceBytes = static_cast<int64_t>(*sourceSize);
+    if (freeBytes + oldBytes < sourceBytes) {
+      Ask(std::string("Not enough free space on drive  ") + dstLetter_ + ":  for file  " + "\r" +
+              src_.substr(NameStart(src_)),
+          ButtonAbort | ButtonIgnore);
+      return Fail(ErrorDiskFull);
     }
-    return;
-  }
-  // The new copy fits only once the old destination is gone.
-  const bool removeOldFirst = freeBytes >= 0 && freeBytes < sourceBytes && oldBytes > 0;
-
-  uint32_t code = 0;
-  for (std::unique_ptr<PageBuffer>* buffer : {&hold.bufferA, &hold.bufferB}) {
-    Result<std::unique_ptr<PageBuffer>> pages = Sys().AllocatePages(bufferSize);
-    if (!pages) {
-      code = pages.Error();
-      break;
-    }
-    *buffer = std::move(*pages);
-  }
-  if (!hold.bufferA || !hold.bufferB) {
-    setError(ErrorOutOfStructures);
-    if (rq.dialogs) {
-      answer = AskAfterBeep("Copy buffer memory allocation error.\rWinErrorCode=" +
-                                std::to_string(code) + "\r" + WinErrorText(code, false),
-                            ButtonAbort);
-    }
-    return;
+    // The new copy fits only once the old destination is gone. When that
+    // removal fails, the writes report the lack of space.
+    if (freeBytes >= 0 && freeBytes < sourceBytes && oldBytes > 0) (void)RemoveAnyFile(dst_);
+    return true;
   }
 
-  // When this removal fails, the writes report the lack of space.
-  if (removeOldFirst) (void)Sys().RemoveFile(rq.dst);
+  bool AllocateBuffers() {
+    uint32_t code = 0;
+    for (std::unique_ptr<PageBuffer>* buffer : {&written_, &readBack_}) {
+      Result<std::unique_ptr<PageBuffer>> pages = Sys().AllocatePages(options_.bufferSize);
+      if (!pages) {
+        code = pages.Error();
+        break;
+      }
+      *buffer = std::move(*pages);
+    }
+    if (written_ && readBack_) return true;
+    Ask("Copy buffer memory allocation error.\rWinErrorCode=" + std::to_string(code) + "\r" +
+            WinErrorText(code, false),
+        ButtonAbort);
+    return Fail(ErrorOutOfStructures);
+  }
 
-  uint8_t* const dataA = hold.bufferA->Data();
-  uint8_t* const dataB = hold.bufferB->Data();
-  uint64_t blockStart = 0;
-  uint64_t totalRead = 0;
-  uint64_t totalWritten = 0;
-  RunState.CopyAbortRequested = false;
-  for (;;) {
+  // Lets the window answer between blocks; false when the user aborted.
+  bool NotAborted() {
     Tk().SetScreenCursor(CursorKind::Default);
     Tk().ProcessMessages();
     if (RunState.CopyAbortRequested) {
-      setError(ErrorUserAbort);
-      answer = ModalAbort;
-      return;
+      outcome_.answer = ModalAbort;
+      return Fail(ErrorUserAbort);
     }
     Tk().SetScreenCursor(CursorKind::Hourglass);
+    return true;
+  }
 
-    const Result<uint32_t> read = hold.source->Read(dataA, bufferSize);
-    if (!read) {
-      setError(read.Error());
-      return;
-    }
-    const uint32_t readCount = *read;
-    if (readCount == 0) break;
-    totalRead += readCount;
+  bool CopyBlocks() {
+    const uint32_t bufferSize = options_.bufferSize;
+    uint8_t* const data = written_->Data();
+    RunState.CopyAbortRequested = false;
+    for (;;) {
+      if (!NotAborted()) return false;
+      const Result<uint32_t> read = source_->Read(data, bufferSize);
+      if (!read) return Fail(read.Error());
+      const uint32_t readCount = *read;
+      if (readCount == 0) return true;
+      totalRead_ += readCount;
 
-    // Unbuffered writes take whole sectors: pad the last block with zeros.
-    const uint32_t writeCount = (readCount + dstSector - 1) / dstSector * dstSector;
-    std::memset(dataA + readCount, 0, writeCount - readCount);
-    const Result<uint32_t> write = hold.partial->Write(dataA, writeCount);
-    if (!write) {
-      setError(write.Error());
-      return;
-    }
-    const uint32_t written = *write;
-    totalWritten += written;
-    if (written < writeCount) {
+      // Unbuffered writes take whole sectors: pad the last block with zeros.
+      const uint32_t writeCount = (readCount + dstSector_ - 1) / dstSector_ * dstSector_;
+      std::memset(data + readCount, 0, writeCount - readCount);
+      const Result<uint32_t> write = partial_->Write(data, writeCount);
+      if (!write) return Fail(write.Error());
+      totalWritten_ += *write;
       // A short write without an error is still a write failure.
-      setError(ErrorWriteFault);
-      return;
+      if (*write < writeCount) return Fail(ErrorWriteFault);
+      if (options_.verify && !BlockReadsBack(readCount, writeCount)) return false;
+      if (readCount != bufferSize) return true;  // a short block is the last one
     }
+  }
 
-    if (rq.verify) {
-      const uint64_t blockEnd = hold.partial->Position().ValueOr(0);
-      bool readBackOk = false;
-      uint32_t readBack = 0;
-      if (hold.partial->Seek(blockStart)) {
-        const Result<uint32_t> back = hold.partial->Read(dataB, bufferSize);
-        readBackOk = back.Ok();
-        readBack = back.ValueOr(0);
-      }
-      const Result<void> seekBack = hold.partial->Seek(blockEnd);
-      blockStart = blockEnd;
-      if (!readBackOk || readBack < readCount ||
-          !BlockMatches(dataA, dataB, readCount, writeCount, readBack)) {
-        setError(ErrorWriteFault);
-        return;
-      }
-      if (!seekBack) {
-        setError(seekBack.Error());
-        return;
-      }
+  // Reads the block just written back from the partial copy and compares it.
+  bool BlockReadsBack(uint32_t readCount, uint32_t writeCount) {
+    const uint64_t blockEnd = partial_->Position().ValueOr(0);
+    bool readBackOk = false;
+    uint32_t readBack = 0;
+    if (partial_->Seek(blockStart_)) {
+      const Result<uint32_t> back = partial_->Read(readBack_->Data(), options_.bufferSize);
+      readBackOk = back.Ok();
+      readBack = back.ValueOr(0);
     }
-    if (readCount != bufferSize) break;  // a short block is the last one
+    const Result<void> seekBack = partial_->Seek(blockEnd);
+    blockStart_ = blockEnd;
+    if (!readBackOk || readBack < readCount ||
+        !BlockMatches(written_->Data(), readBack_->Data(), readCount, writeCount, readBack))
+      return Fail(ErrorWriteFault);
+    if (!seekBack) return Fail(seekBack.Error());
+    return true;
   }
-  // The copy gets the source's date through the last handle that changes
-  // it, after its last change, so that closing it keeps that date. An
-  // undated copy would look newer than its source: a date that cannot be
-  // read or set fails the copy.
-  const int32_t sourceDate = hold.source->PackedDate().ValueOr(MissingFileDate);
-  FileStamp sourceStamp = rq.hints.sourceStamp;
-  if (sourceStamp.lastWrite == 0) {
-    const Result<FileStamp> stamp = hold.source->Stamp();
-    if (stamp)
-      sourceStamp = *stamp;
-    else
-      sourceStamp.attributes = 0;
-  }
-  hold.source.reset();
-  if (sourceDate == MissingFileDate) {
-    setError(ErrorReadFault);  // a read failure of the source
-    return;
-  }
-  // Cut the sector padding of the last block away, back to the bytes read:
+
+  // Cuts the sector padding of the last block away, back to the bytes read:
   // through the handle that wrote it where the system allows an end inside
   // a sector on an unbuffered handle, otherwise through a second, buffered
   // handle.
-  bool trimmed = totalWritten == totalRead;
-  if (!trimmed && hold.partial->Seek(totalRead) && hold.partial->SetEnd()) trimmed = true;
-  if (!trimmed) {
-    hold.partial.reset();
+  bool TrimPadding() {
+    if (totalWritten_ == totalRead_) return true;
+    if (partial_->Seek(totalRead_) && partial_->SetEnd()) return true;
+    partial_.reset();
     Result<FileHandle> reopened =
-        Sys().OpenFile(rq.partial, FileAccess::Read | FileAccess::Write | FileAccess::Delete,
+        Sys().OpenFile(partialPath_, FileAccess::Read | FileAccess::Write | FileAccess::Delete,
                        FileShare::Read | FileShare::Write, FileDisposition::OpenExisting,
                        FileFlags::WriteThrough | FileFlags::SequentialScan);
-    if (!reopened) {
-      setError(reopened.Error());
-      return;
-    }
-    hold.partial = std::move(*reopened);
-    Result<void> cut = hold.partial->Seek(totalRead);
-    if (cut) cut = hold.partial->SetEnd();
-    if (!cut) {
-      setError(cut.Error());
-      return;
-    }
-  }
-  if (const Result<void> dated = hold.partial->SetPackedDate(sourceDate); !dated) {
-    setError(dated.Error());
-    return;
-  }
-  // The source's attributes, unless a new file has them already (the date
-  // stays as set); a copy that cannot take them is still complete.
-  if (sourceStamp.attributes != 0 && sourceStamp.attributes != AttrArchive) {
-    FileStamp attributesOnly;
-    attributesOnly.attributes = sourceStamp.attributes;
-    (void)hold.partial->SetStamp(attributesOnly);
+    if (!reopened) return Fail(reopened.Error());
+    partial_ = std::move(*reopened);
+    Result<void> cut = partial_->Seek(totalRead_);
+    if (cut) cut = partial_->SetEnd();
+    return cut ? true : Fail(cut.Error());
   }
 
-  Result<void> renamed = hold.partial->RenameTo(rq.dst);
-  // A read-only destination refuses to be replaced.
-  if (renamed.Error() == ErrorAccessDenied && Sys().SetAttributes(rq.dst, 0))
-    renamed = hold.partial->RenameTo(rq.dst);
-  hold.partial.reset();
-  if (!renamed) {
-    setError(renamed.Error());
-    return;
+  // Dates the finished copy through the last handle that changes it, so
+  // that closing it keeps that date, gives it the source's attributes and
+  // renames it over the destination.
+  bool PutInPlace() {
+    source_.reset();
+    if (const Result<void> dated = partial_->SetPackedDate(sourceDate_); !dated)
+      return Fail(dated.Error());
+    // A new file has the archive attribute already (the date stays as set);
+    // a copy that cannot take the attributes is still complete.
+    if (sourceAttributes_ != 0 && sourceAttributes_ != AttrArchive) {
+      FileStamp attributesOnly;
+      attributesOnly.attributes = sourceAttributes_;
+      (void)partial_->SetStamp(attributesOnly);
+    }
+    const Result<void> renamed =
+        ReplaceDestination(dst_, [this] { return partial_->RenameTo(dst_); });
+    partial_.reset();
+    if (!renamed) return Fail(renamed.Error());
+    deletePartial_ = false;
+    return true;
   }
-  hold.deletePartial = false;
-}
+
+  // Every way out ends here.
+  void CleanUp() {
+    source_.reset();
+    partial_.reset();
+    written_.reset();
+    readBack_.reset();
+    if (deletePartial_) RemovePartialCopy(partialPath_);
+    if (outcome_.result == CopyOk)
+      outcome_.result = CopyResultFromWinError(static_cast<uint32_t>(outcome_.error));
+    Tk().SetScreenCursor(CursorKind::Default);
+  }
+
+  const std::string& src_;
+  const std::string& dst_;
+  const std::string partialPath_;
+  const VerifiedCopyOptions& options_;
+  const CopyHints& hints_;
+  const char dstLetter_;
+  const uint32_t srcSector_;
+  const uint32_t dstSector_;
+
+  CopyOutcome outcome_;
+  FileHandle source_;
+  FileHandle partial_;
+  std::unique_ptr<PageBuffer> written_;   // the data as read and written
+  std::unique_ptr<PageBuffer> readBack_;  // the data as read back
+  bool deletePartial_ = false;
+  int32_t sourceDate_ = MissingFileDate;
+  uint32_t sourceAttributes_ = 0;
+  uint64_t blockStart_ = 0;  // where the current block starts in the copy
+  uint64_t totalRead_ = 0;
+  uint64_t totalWritten_ = 0;
+};
 
 }  // namespace
 
@@ -509,6 +590,7 @@ Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
                                              FileFlags::SequentialScan);
   if (!opened) return Failure(opened.Error());
   FileHandle source = std::move(*opened);
+  if (DestinationHeld(dst, hints)) return Failure(ErrorSharingViolation);
   // Taken before the data: a source that changes while it is copied leaves
   // a copy dated before the change, which the next run replaces.
   FileStamp stamp = hints.sourceStamp;
@@ -523,63 +605,23 @@ Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
     return SystemCopyThroughPartial(src, dst, partial);
   }
 
-  FileHandle copy;
-  for (int attempt = 0;; ++attempt) {
-    if (attempt > 0) {
-      if (const Result<void> rewound = source->Seek(0); !rewound) return rewound;
-    }
-    Result<FileHandle> created =
-        CreatePartialCopy(partial, FileAccess::Write | FileAccess::Delete,
-                          FileFlags::SequentialScan);
-    if (!created) return Failure(created.Error());
-    copy = std::move(*created);
-    const Result<void> copied = CopyBytes(*source, *copy);
-    if (copied) break;
-    copy.reset();
-    RemovePartialCopy(partial);
-    const Result<uint64_t> sourceSize = source->Size();
-    if (attempt > 0 || !sourceSize || !RoomWithoutOldCopy(copied.Error(), *sourceSize, dst))
-      return copied;
-    (void)Sys().SetAttributes(dst, 0);
-    (void)Sys().RemoveFile(dst);
-  }
+  Result<FileHandle> copy = WritePlainPartialCopy(*source, partial, dst);
   source.reset();
+  if (!copy) return Failure(copy.Error());
 
   // A new file has the archive attribute already: the common source that
   // has no other needs its date only, which is quicker to set alone.
   if (stamp.attributes == AttrArchive) stamp.attributes = 0;
-  Result<void> placed = copy->SetStamp(stamp);
-  if (placed) {
-    placed = copy->RenameTo(dst);
-    // A read-only destination refuses to be replaced.
-    if (placed.Error() == ErrorAccessDenied && Sys().SetAttributes(dst, 0))
-      placed = copy->RenameTo(dst);
-  }
-  copy.reset();
+  Result<void> placed = (*copy)->SetStamp(stamp);
+  if (placed) placed = ReplaceDestination(dst, [&copy, &dst] { return (*copy)->RenameTo(dst); });
+  copy->reset();
   if (!placed) RemovePartialCopy(partial);
   return placed;
 }
 
-void CopyFileVerified(const std::string& src, const std::string& dst, uint32_t bufferSize,
-                      int32_t& error, int32_t& result, int16_t& answer, bool dialogs,
-                      bool verify, uint32_t dstSectorSize, uint32_t srcSectorSize,
-                      const CopyHints& hints) {
-  result = CopyOk;
-  error = 0;
-  const CopyRequest request{src,     dst,    PartialCopyPath(dst), bufferSize,
-                            dialogs, verify, dstSectorSize,        srcSectorSize,
-                            hints};
-  CopyHoldings hold;
-  RunCopy(request, hold, error, result, answer);
-
-  // Clean-up: every way out ends here.
-  hold.source.reset();
-  hold.partial.reset();
-  hold.bufferA.reset();
-  hold.bufferB.reset();
-  if (hold.deletePartial) RemovePartialCopy(request.partial);
-  if (result == CopyOk) result = CopyResultFromWinError(static_cast<uint32_t>(error));
-  Tk().SetScreenCursor(CursorKind::Default);
+CopyOutcome CopyFileVerified(const std::string& src, const std::string& dst,
+                             const VerifiedCopyOptions& options, const CopyHints& hints) {
+  return VerifiedCopy(src, dst, options, hints).Run();
 }
 
 }  // namespace plovik

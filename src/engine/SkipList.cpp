@@ -12,6 +12,9 @@ namespace {
 
 constexpr const char* SkipListFileName = "SKIPLIST.INI";
 constexpr uint32_t ReadChunk = 64 * 1024;
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view Utf16LeByteOrderMark = "\xFF\xFE";
+constexpr std::string_view Utf16BeByteOrderMark = "\xFE\xFF";
 
 // The code points of Windows-1252 for the bytes 0x80..0x9F; the five bytes
 // the code page leaves undefined map to the control code of the same value,
@@ -52,16 +55,14 @@ std::u16string Utf16Units(const std::string& bytes, size_t start, bool bigEndian
 // taken as it is; a file that starts with a UTF-16 byte-order mark is
 // converted from UTF-16; any other bytes are read as Windows-1252.
 std::string DecodeText(const std::string& bytes) {
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    const std::string rest = bytes.substr(3);
+  if (bytes.compare(0, Utf8ByteOrderMark.size(), Utf8ByteOrderMark) == 0) {
+    const std::string rest = bytes.substr(Utf8ByteOrderMark.size());
     return IsValidUtf8(rest) ? rest : Cp1252ToUtf8(rest);
   }
-  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
-    return Utf16ToUtf8(Utf16Units(bytes, 2, false));
-  }
-  if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0) {
-    return Utf16ToUtf8(Utf16Units(bytes, 2, true));
-  }
+  if (bytes.compare(0, Utf16LeByteOrderMark.size(), Utf16LeByteOrderMark) == 0)
+    return Utf16ToUtf8(Utf16Units(bytes, Utf16LeByteOrderMark.size(), false));
+  if (bytes.compare(0, Utf16BeByteOrderMark.size(), Utf16BeByteOrderMark) == 0)
+    return Utf16ToUtf8(Utf16Units(bytes, Utf16BeByteOrderMark.size(), true));
   return IsValidUtf8(bytes) ? bytes : Cp1252ToUtf8(bytes);
 }
 

@@ -1,5 +1,6 @@
 #include "engine/TreeWalk.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unordered_map>
@@ -25,41 +26,95 @@ namespace {
 constexpr uint32_t KeptDestinationBits = AttrTemporary | AttrCompressed | AttrOffline;
 constexpr uint32_t CopyBufferSize = 65536;
 constexpr int DryRunCreateResult = SubDirCreated;
+// A source counts as newer only by more than this many units of the packed
+// date (two seconds each), and a difference of one hour give or take this
+// many units as the one-hour shift.
+constexpr int64_t DateToleranceUnits = 3;
+// "C:\\": a directory path of this length is a drive's root.
+constexpr size_t DriveRootLength = 3;
+// The free-space estimate proves that a file fits only with this much to
+// spare: room for the file system's own records and for what other
+// programs may write meanwhile.
+constexpr int64_t FreeSpaceSafetyMargin = int64_t(16) << 20;
+// Taken for a drive that does not tell its cluster size: the largest
+// cluster that common drives use.
+constexpr uint32_t UnknownClusterBytes = 65536;
+// The widest path ShortenPath can be asked for.
+constexpr int MaxProtocolPathWidth = 0xFFFF;
 
 bool German() { return LanguageIndex == 1; }
 
-// What the walk knows of the destination drive's free space: the last
-// answer of the drive, less what the walk has copied since. The drive is
-// asked again only when that estimate does not prove that a file fits, so
-// a walk over many small files does not query the drive for each of them.
-struct FreeSpaceEstimate {
-  char drive = '\0';
-  bool known = false;
-  int64_t bytes = 0;
+// What the walk knows of the destination drive's free space: the drive's
+// last answer less every file copied since, each rounded up to whole
+// clusters (at least one), with nothing counted back for the files they
+// replaced. That is a lower bound as long as no other program writes to
+// the drive. The drive is asked again whenever the bound does not prove,
+// with a safety margin, that a file fits, so a walk over many small files
+// does not query the drive for each of them, while a drive that fills up
+// gets the same answers as if it were asked for every file.
+class FreeSpaceEstimate {
+ public:
+  bool ProvesRoom(char drive, int64_t needed) const {
+    return known_ && drive_ == drive && lowerBound_ - FreeSpaceSafetyMargin >= needed;
+  }
+  // The drive's own answer (-1 when it cannot give one: not ready, or no
+  // such drive), which the estimate starts from afresh. Asked directly: the
+  // drive's readiness, which DriveFreeSpace checks first, costs two more
+  // queries per file, and a drive that is not ready fails this one as well.
+  int64_t AskDrive(char drive) {
+    drive_ = drive;
+    const Result<DiskSpace> space = Sys().DiskFreeSpace(drive);
+    lowerBound_ = space ? space->freeBytes : -1;
+    known_ = space.Ok();
+    return lowerBound_;
+  }
+  void FileCopied(char drive, uint64_t size, uint32_t clusterBytes) {
+    if (!known_ || drive_ != drive) return;
+    const uint64_t clusters = size == 0 ? 1 : (size + clusterBytes - 1) / clusterBytes;
+    lowerBound_ -= static_cast<int64_t>(clusters * clusterBytes);
+  }
+
+ private:
+  char drive_ = '\0';
+  bool known_ = false;
+  int64_t lowerBound_ = 0;
 };
 FreeSpaceEstimate freeSpace;
 int walkDepth = 0;
 
 // What the copy needs to know of the drives the walk copies between, asked
 // once per walk instead of for every file: the sector size (0 when the
-// drive does not tell; the copy then asks it itself) and whether files there
-// can carry named streams. A path without a drive letter is never cached.
-struct DriveFacts {
-  uint32_t sectorBytes[26] = {};
-  bool streams[26] = {};
-  bool asked[26] = {};
+// drive does not tell; the copy then asks it itself), the cluster size and
+// whether files there can carry named streams. A path without a drive
+// letter is never cached.
+class DriveFacts {
+ public:
+  uint32_t SectorSize(char letter) { return Ask(letter) ? drives_[letter - 'A'].sectorBytes : 0; }
+  uint32_t ClusterSize(char letter) {
+    return Ask(letter) ? drives_[letter - 'A'].clusterBytes : UnknownClusterBytes;
+  }
+  bool NamedStreams(char letter) { return Ask(letter) ? drives_[letter - 'A'].streams : true; }
+
+ private:
+  struct Drive {
+    uint32_t sectorBytes = 0;
+    uint32_t clusterBytes = 0;
+    bool streams = false;
+    bool asked = false;
+  };
   bool Ask(char letter) {
     if (letter < 'A' || letter > 'Z') return false;
-    const int i = letter - 'A';
-    if (!asked[i]) {
-      sectorBytes[i] = DriveSectorSize(letter);
-      streams[i] = Sys().NamedStreamsPossible(letter);
-      asked[i] = true;
+    Drive& drive = drives_[letter - 'A'];
+    if (!drive.asked) {
+      drive.sectorBytes = DriveSectorSize(letter);
+      drive.clusterBytes = DriveClusterSize(letter);
+      if (drive.clusterBytes == 0) drive.clusterBytes = UnknownClusterBytes;
+      drive.streams = Sys().NamedStreamsPossible(letter);
+      drive.asked = true;
     }
     return true;
   }
-  uint32_t SectorSize(char letter) { return Ask(letter) ? sectorBytes[letter - 'A'] : 0; }
-  bool NamedStreams(char letter) { return Ask(letter) ? streams[letter - 'A'] : true; }
+  Drive drives_['Z' - 'A' + 1];
 };
 DriveFacts driveFacts;
 
@@ -67,25 +122,11 @@ DriveFacts driveFacts;
 // WalkTree.
 void WalkDirectory(std::string srcDir, std::string dstDir);
 
-int64_t FreeSpaceFor(char drive, int64_t needed) {
-  if (freeSpace.known && freeSpace.drive == drive && freeSpace.bytes >= needed)
-    return freeSpace.bytes;
-  freeSpace.drive = drive;
-  freeSpace.bytes = DriveFreeSpace(drive);
-  freeSpace.known = freeSpace.bytes >= 0;
-  return freeSpace.bytes;
-}
-
-void SpaceUsed(char drive, int64_t bytes) {
-  if (freeSpace.known && freeSpace.drive == drive) freeSpace.bytes -= bytes;
-}
-
 bool RunEnded() { return RunState.AbortRequested || RunState.RunDialogAnswer == ModalAbort; }
 
-std::string P(const std::string& path) {
-  int width = ProtocolPathChars;
-  if (width < 0) width = 0;
-  if (width > 0xFFFF) width = 0xFFFF;
+// A path as the protocol shows it: shortened to the protocol's width.
+std::string ProtocolPath(const std::string& path) {
+  const int width = std::clamp(ProtocolPathChars, 0, MaxProtocolPathWidth);
   return ShortenPath(path, static_cast<uint16_t>(width));
 }
 
@@ -148,15 +189,15 @@ SkipListEntries ReadSkipSection(const std::string& srcDir, int section) {
 }  // namespace
 
 std::string CreateSubDirFailureText(int32_t code, const std::string& dstDir) {
-  const std::string x(1, DriveLetterOf(dstDir));
+  const std::string letter(1, DriveLetterOf(dstDir));
   if (German()) {
     switch (code) {
       case SubDirRefused:
         return "Das Zielverzeichnis " + dstDir + " kann nicht angelegt werden." + "\r" +
                "Zugriff verweigert (das Laufwerk oder Verzeichnis ist schreibgeschützt).";
-      case SubDirDriveFull: return "Das Ziellaufwerk " + x + ": ist voll.";
-      case SubDirDriveNotReady: return "Das Ziellaufwerk " + x + ": ist nicht bereit.";
-      case SubDirNoDrive: return "Das Ziellaufwerk " + x + ": existiert nicht.";
+      case SubDirDriveFull: return "Das Ziellaufwerk " + letter + ": ist voll.";
+      case SubDirDriveNotReady: return "Das Ziellaufwerk " + letter + ": ist nicht bereit.";
+      case SubDirNoDrive: return "Das Ziellaufwerk " + letter + ": existiert nicht.";
       default:
         return "Das Zielverzeichnis " + dstDir + " kann nicht angelegt werden." + "\r" +
                "Fehlercode beim Erstellen des Unterverzeichnisses=" + std::to_string(code);
@@ -166,9 +207,9 @@ std::string CreateSubDirFailureText(int32_t code, const std::string& dstDir) {
     case SubDirRefused:
       return "Destination subdirectory " + dstDir + " cannot be created." + "\r" +
              "Access denied (drive or directory is write protectetd).";
-    case SubDirDriveFull: return "Destination drive " + x + ": is full.";
-    case SubDirDriveNotReady: return "Destination drive " + x + ": is not ready.";
-    case SubDirNoDrive: return "Destination drive " + x + ": does not exist.";
+    case SubDirDriveFull: return "Destination drive " + letter + ": is full.";
+    case SubDirDriveNotReady: return "Destination drive " + letter + ": is not ready.";
+    case SubDirNoDrive: return "Destination drive " + letter + ": does not exist.";
     default:
       return "Destination subdirectory " + dstDir + " cannot be created." + "\r" +
              "CreateSubDirError=" + std::to_string(code);
@@ -201,103 +242,181 @@ std::string CopyHeading(const std::string& srcDir, const std::string& dstDir,
 bool FileNeedsCopy(const DirEntry& source, bool dstExists, int32_t dstDate, uint64_t dstSize) {
   if (!dstExists) return true;
   const int64_t diff = PackedDateDiff(source.packedDate, dstDate);
-  if (diff <= 3) return false;
+  if (diff <= DateToleranceUnits) return false;
   if (!RunOptions.IgnoreFileAgeOneHourDiffFlag) return true;
   if (source.size != dstSize) return true;
   int64_t offHour = diff - RunOptions.OneHour;
   if (offHour < 0) offHour = -offHour;
-  return offHour > 3;
+  return offHour > DateToleranceUnits;
+}
+
+// What the walk found of a file in the destination directory.
+struct DestinationFile {
+  bool exists = false;
+  DirEntry entry;
+  // No file there has the name itself, but the name leads to another file
+  // (one whose short 8.3 name it is): a copy under that name would replace
+  // the other file.
+  bool nameTakenByOther = false;
+};
+
+// Looks the file up in the destination directory. The search may deliver
+// other files as well (one whose short 8.3 name is the name, or "name" for
+// a search for "name."), so only the one the system takes for the same
+// name counts; when another one came and the name itself reaches a file,
+// the name belongs to that other file.
+DestinationFile FindDestinationFile(const std::string& dstDir, const std::string& name) {
+  DestinationFile found;
+  Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(dstDir + name);
+  if (!search) return found;
+  bool otherDelivered = false;
+  DirEntry entry;
+  while (NextEntry(**search, entry, IsFileEntry)) {
+    if (Sys().SameName(entry.name, name)) {
+      found.exists = true;
+      found.entry = entry;
+      return found;
+    }
+    otherDelivered = true;
+  }
+  found.nameTakenByOther = otherDelivered && Sys().GetAttributes(dstDir + name).Ok();
+  return found;
+}
+
+// One file to copy and what the walk knows of it.
+struct FileCopy {
+  const std::string& srcDir;
+  const std::string& dstDir;
+  const DirEntry& file;
+  const DestinationFile& destination;
+  std::string srcPath = srcDir + file.name;
+  std::string dstPath = dstDir + file.name;
+  char drive = DriveLetterOf(dstDir);
+  bool network = IsNetworkPath(dstDir);
+  bool verified = RunOptions.VerifyFlag && !network;
+};
+
+struct AttemptOutcome {
+  int32_t result = CopyOk;
+  int32_t error = 0;
+};
+
+uint64_t OldDestinationSize(const FileCopy& job) {
+  return job.destination.exists ? job.destination.entry.size : 0;
+}
+
+CopyHints HintsFor(const FileCopy& job) {
+  CopyHints hints;
+  hints.destination =
+      job.destination.exists ? DestinationState::Present : DestinationState::Missing;
+  hints.dstOldSize = OldDestinationSize(job);
+  hints.sourceStamp.lastWrite = job.file.lastWrite;
+  hints.sourceStamp.attributes = job.file.attributes;
+  hints.sourceDate = job.file.packedDate;
+  hints.streamsPossible = driveFacts.NamedStreams(DriveLetterOf(job.srcDir));
+  return hints;
+}
+
+// The free-space pre-check (also in a dry run; not for a network path).
+// The space of the file to be replaced counts as free. The verified copy
+// would ask the drive itself: the walk asks for it and hands it the
+// answer. False, after the dialog, when the file does not fit.
+bool PassesFreeSpaceCheck(const FileCopy& job, const std::string& heading, CopyHints& hints) {
+  if (job.network) return true;
+  const int64_t needed =
+      static_cast<int64_t>(job.file.size) - static_cast<int64_t>(OldDestinationSize(job));
+  if (!job.verified && freeSpace.ProvesRoom(job.drive, needed)) return true;
+  const int64_t freeBytes = freeSpace.AskDrive(job.drive);
+  hints.dstFreeBytes = freeBytes;
+  if (needed <= freeBytes) return true;
+  AskUser(heading + "\r" + CopyResultText(CopyNoSpace, job.drive, 0), ButtonAbort | ButtonIgnore);
+  return false;
+}
+
+// One attempt of the copy. A dry run copies nothing.
+AttemptOutcome AttemptCopy(const FileCopy& job, CopyHints& hints) {
+  AttemptOutcome attempt;
+  if (RunOptions.NoUpdateFlag) return attempt;
+  if (job.destination.nameTakenByOther &&
+      FindDestinationFile(job.dstDir, job.file.name).nameTakenByOther) {
+    attempt.result = CopyWindowsError;
+    attempt.error = static_cast<int32_t>(ErrorFileExists);
+  } else if (job.verified) {
+    VerifiedCopyOptions options;
+    options.bufferSize = CopyBufferSize;
+    options.dstSectorSize = driveFacts.SectorSize(job.drive);
+    options.srcSectorSize = driveFacts.SectorSize(DriveLetterOf(job.srcDir));
+    const CopyOutcome outcome = CopyFileVerified(job.srcPath, job.dstPath, options, hints);
+    if (outcome.answer != NoCopyAnswer) RunState.RunDialogAnswer = outcome.answer;
+    attempt.result = outcome.result;
+    attempt.error = outcome.error;
+    // A retry asks the drive afresh.
+    hints.dstFreeBytes = -1;
+  } else {
+    const uint32_t code = CopyFilePlain(job.srcPath, job.dstPath, hints).Error();
+    attempt.error = static_cast<int32_t>(code);
+    attempt.result = CopyResultFromWinError(code);
+  }
+  return attempt;
+}
+
+// The dialog and debug lines of a failed attempt; the answer becomes the
+// run's dialog answer.
+void ReportFailedAttempt(const FileCopy& job, std::string& heading, const AttemptOutcome& attempt) {
+  if (attempt.result != CopyAborted) Sys().Beep(BeepKind::Exclamation);
+  if (job.dstDir.size() > DriveRootLength && !heading.empty() && heading.back() == '\\')
+    heading.pop_back();
+  const uint32_t error = static_cast<uint32_t>(attempt.error);
+  const std::string text = CopyResultText(attempt.result, job.drive, error);
+  std::string errorText;
+  if (attempt.result == CopyWindowsError) errorText = WinErrorText(error, false);
+  if (attempt.result != CopyAborted) {
+    std::string message = heading + "\r" + text;
+    if (attempt.result == CopyWindowsError) message += "\r" + errorText;
+    const int answer =
+        Tk().MessageDialog(message, DialogType::Error, CopyFailureButtons(attempt.result), 0);
+    RunState.RunDialogAnswer = static_cast<int16_t>(answer);
+  } else if (RunState.RunDialogAnswer == ModalRetry) {
+    // An aborted copy that left no answer (the plain copy reports the abort
+    // only through its error code) is passed over like Ignore, so the
+    // attempt is never repeated by itself.
+    RunState.RunDialogAnswer = ModalIgnore;
+  }
+  Debug(heading);
+  Debug("CopyFileErrorCode=" + std::to_string(attempt.result));
+  Debug(text);
+  Debug(errorText);
+  Debug("");
 }
 
 // Copies one file with its attempt loop and reports the outcome. Returns
 // after the failure line; the caller looks at RunDialogAnswer.
-void CopyOneFile(const std::string& srcDir, const std::string& dstDir, const DirEntry& file,
-                 uint64_t dstSize) {
-  const std::string srcPath = srcDir + file.name;
-  const std::string dstPath = dstDir + file.name;
-  const char drive = DriveLetterOf(dstDir);
-  const bool network = IsNetworkPath(dstDir);
-
+void CopyOneFile(const FileCopy& job) {
   if (ActionLinesWanted()) {
-    ProtocolAdd("COPY   " + P(srcPath));
-    Debug("COPY   " + P(srcPath) + " " + dstPath);
+    ProtocolAdd("COPY   " + ProtocolPath(job.srcPath));
+    Debug("COPY   " + ProtocolPath(job.srcPath) + " " + job.dstPath);
   }
-  std::string heading = CopyHeading(srcDir, dstDir, file.name);
+  std::string heading = CopyHeading(job.srcDir, job.dstDir, job.file.name);
+  CopyHints hints = HintsFor(job);
 
-  int32_t result = CopyOk;
-  int32_t error = 0;
-  bool spaceMissing = false;
-  CopyHints hints;
-  hints.dstOldSize = static_cast<int64_t>(dstSize);
-  hints.sourceStamp.lastWrite = file.lastWrite;
-  hints.sourceStamp.attributes = file.attributes;
-  hints.streamsPossible = driveFacts.NamedStreams(DriveLetterOf(srcDir));
-  if (!network) {
-    const int64_t needed = static_cast<int64_t>(file.size) - static_cast<int64_t>(dstSize);
-    const int64_t freeBytes = FreeSpaceFor(drive, needed);
-    // Free space that the walk has just seen to be enough spares the copy
-    // its own question; otherwise the copy asks the drive.
-    if (freeBytes >= 0 && freeBytes >= needed && freeBytes > 0) hints.dstFreeBytes = freeBytes;
-    if (needed > freeBytes) {
-      AskUser(heading + "\r" + CopyResultText(CopyNoSpace, drive, 0), ButtonAbort | ButtonIgnore);
-      result = CopyNoSpace;
-      spaceMissing = true;
-    }
-  }
-
-  if (!spaceMissing) {
+  AttemptOutcome attempt;
+  if (!PassesFreeSpaceCheck(job, heading, hints)) {
+    attempt.result = CopyNoSpace;
+  } else {
     do {
       RunState.RunDialogAnswer = ModalRetry;
-      error = 0;
-      if (RunOptions.NoUpdateFlag) {
-        result = CopyOk;
-      } else if (RunOptions.VerifyFlag && !network) {
-        CopyFileVerified(srcPath, dstPath, CopyBufferSize, error, result,
-                         RunState.RunDialogAnswer, true, RunOptions.VerifyFlag,
-                         driveFacts.SectorSize(drive), driveFacts.SectorSize(DriveLetterOf(srcDir)),
-                         hints);
-        // A retry asks the drive afresh.
-        hints.dstFreeBytes = -1;
-      } else {
-        const uint32_t code = CopyFilePlain(srcPath, dstPath, hints).Error();
-        error = static_cast<int32_t>(code);
-        result = CopyResultFromWinError(code);
-      }
-      if (result > 0) {
-        if (result != CopyAborted) Sys().Beep(BeepKind::Exclamation);
-        if (dstDir.size() > 3 && !heading.empty() && heading.back() == '\\') heading.pop_back();
-        const std::string text = CopyResultText(result, drive, static_cast<uint32_t>(error));
-        std::string errorText;
-        if (result == CopyWindowsError) errorText = WinErrorText(static_cast<uint32_t>(error), false);
-        if (result != CopyAborted) {
-          std::string message = heading + "\r" + text;
-          if (result == CopyWindowsError) message += "\r" + errorText;
-          const int answer =
-              Tk().MessageDialog(message, DialogType::Error, CopyFailureButtons(result), 0);
-          RunState.RunDialogAnswer = static_cast<int16_t>(answer);
-        } else if (RunState.RunDialogAnswer == ModalRetry) {
-          // An aborted copy that left no answer (the plain copy reports the
-          // abort only through its error code) is passed over like Ignore,
-          // so the attempt is never repeated by itself.
-          RunState.RunDialogAnswer = ModalIgnore;
-        }
-        Debug(heading);
-        Debug("CopyFileErrorCode=" + std::to_string(result));
-        Debug(text);
-        Debug(errorText);
-        Debug("");
-      }
-    } while (result != CopyOk && RunState.RunDialogAnswer == ModalRetry);
+      attempt = AttemptCopy(job, hints);
+      if (attempt.result > 0) ReportFailedAttempt(job, heading, attempt);
+    } while (attempt.result != CopyOk && RunState.RunDialogAnswer == ModalRetry);
   }
 
-  if (!RunOptions.NoUpdateFlag) {
-    if (result == CopyOk) {
-      CountUp(RunCounters.FilesCopied);
-      // Whole clusters are taken; a 4 KiB cluster per file is the common case.
-      SpaceUsed(drive, static_cast<int64_t>(file.size) - static_cast<int64_t>(dstSize) + 4096);
-    } else {
-      ProtocolFailure(CopyResultText(result, drive, static_cast<uint32_t>(error)));
-    }
+  if (RunOptions.NoUpdateFlag) return;
+  if (attempt.result == CopyOk) {
+    CountUp(RunCounters.FilesCopied);
+    freeSpace.FileCopied(job.drive, job.file.size, driveFacts.ClusterSize(job.drive));
+  } else {
+    const uint32_t error = static_cast<uint32_t>(attempt.error);
+    ProtocolFailure(CopyResultText(attempt.result, job.drive, error));
   }
 }
 
@@ -344,23 +463,6 @@ class DestinationListing {
   std::unordered_multimap<std::string, DirEntry> files_;
 };
 
-// Looks the file up in the destination directory: the search may deliver
-// other files as well (one whose short 8.3 alias is the name, or "name"
-// for a search for "name."), so only the one the system takes for the same
-// name counts.
-bool FindDestinationFile(const std::string& dstDir, const std::string& name, DirEntry& found) {
-  Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(dstDir + name);
-  if (!search) return false;
-  DirEntry entry;
-  while (NextEntry(**search, entry, IsFileEntry)) {
-    if (Sys().SameName(entry.name, name)) {
-      found = entry;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Gives a destination file the source's attributes (keeping its own
 // temporary, compressed and offline bits).
 void UpdateFileAttributes(const std::string& dstPath, uint32_t sourceAttributes,
@@ -382,7 +484,7 @@ void UpdateFileAttributes(const std::string& dstPath, uint32_t sourceAttributes,
 // Gives an existing destination directory the source directory's date and
 // attributes.
 void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool created) {
-  if (srcDir.size() <= 3 || dstDir.size() <= 3) return;
+  if (srcDir.size() <= DriveRootLength || dstDir.size() <= DriveRootLength) return;
 
   const std::string srcPath = WithoutTrailingBackslash(srcDir);
   const std::string dstPath = WithoutTrailingBackslash(dstDir);
@@ -410,7 +512,8 @@ void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool 
   if (created) return;
   if (!RunOptions.NoUpdateFlag) CountUp(RunCounters.SubDirAttributesUpdated);
   if (ActionLinesWanted())
-    ProtocolAdd("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " + P(dstPath));
+    ProtocolAdd("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " +
+                ProtocolPath(dstPath));
 }
 
 // Makes sure the destination directory exists. False when the user chose to
@@ -423,7 +526,8 @@ bool EnsureDestinationDirectory(const std::string& dstDir, bool& created) {
     if (!RunOptions.NoUpdateFlag) CreateSubDir(dstDir, RunCounters.SubDirsCreated, code);
     if (code == SubDirCreated) {
       created = true;
-      if (ActionLinesWanted()) ProtocolAdd("MKDIR  " + P(WithoutTrailingBackslash(dstDir)));
+      if (ActionLinesWanted())
+        ProtocolAdd("MKDIR  " + ProtocolPath(WithoutTrailingBackslash(dstDir)));
       return true;
     }
     const int16_t answer =
@@ -463,22 +567,83 @@ std::string AttributeChangeText(uint32_t oldAttributes, uint32_t newAttributes) 
   return text;
 }
 
+namespace {
+
+// A skipped or ignored file is counted and passed over.
+bool PassedOver(const std::string& srcDir, const DirEntry& file, const SkipListEntries& skip) {
+  if (skip.count > 0 && MatchSpecList(file.name, skip.entries, skip.count)) {
+    if (ReportLinesWanted()) ProtocolAdd("skip   " + ProtocolPath(srcDir + file.name));
+    CountUp(RunCounters.FilesSkipped);
+    return true;
+  }
+  if (RunOptions.IgnoreFlag &&
+      MatchSpecList(file.name, RunOptions.IgnoreFileSpecList, RunOptions.IgnoreFileSpecCount)) {
+    if (ReportLinesWanted()) ProtocolAdd("ignore " + ProtocolPath(srcDir + file.name));
+    CountUp(RunCounters.FilesIgnored);
+    return true;
+  }
+  return false;
+}
+
+// The destination's copy of the file. The listing spares the search where
+// it shows a copy that is up to date; anything else is looked up afresh.
+DestinationFile LookUpDestination(const std::string& dstDir, const DirEntry& file,
+                                  DestinationListing& listing) {
+  DestinationFile listed;
+  listed.exists = listing.Find(file.name, listed.entry);
+  if (listed.exists &&
+      !FileNeedsCopy(file, true, listed.entry.packedDate, listed.entry.size))
+    return listed;
+  return FindDestinationFile(dstDir, file.name);
+}
+
+// The copy decision, the copy and the attribute step for one source file
+// (dstEmpty: the destination directory is known to hold no file). False
+// when the user chose to end the run.
+bool ProcessFile(const std::string& srcDir, const std::string& dstDir, const DirEntry& file,
+                 DestinationListing& listing, bool dstEmpty) {
+  const std::string dstPath = dstDir + file.name;
+  const DestinationFile destination =
+      dstEmpty ? DestinationFile{} : LookUpDestination(dstDir, file, listing);
+  const int32_t dstDate = destination.exists ? destination.entry.packedDate : MissingFileDate;
+  const uint64_t dstSize = destination.exists ? destination.entry.size : 0;
+  const uint32_t dstAttributes =
+      destination.exists ? destination.entry.attributes : file.attributes;
+  if (destination.exists) Debug(dstPath + " exists");
+  Debug(dstPath + "   ATTRIBUTE = $" + HexAttributes(file.attributes) +
+        "   Dates&Times:  SRC = " + std::to_string(file.packedDate) +
+        "  DST = " + std::to_string(dstDate));
+
+  if (FileNeedsCopy(file, destination.exists, dstDate, dstSize)) {
+    CopyOneFile(FileCopy{srcDir, dstDir, file, destination});
+    if (RunState.RunDialogAnswer == ModalAbort) return false;
+  }
+  UpdateFileAttributes(dstPath, file.attributes, dstAttributes);
+  return true;
+}
+
+// The directory's files that match the specification, beginning with the
+// first (in first). An empty specification matches no file; it is not
+// handed to the system, which would take the bare directory path for a
+// search of its own.
+std::unique_ptr<DirSearch> StartFileSearch(const std::string& srcDir, const std::string& spec,
+                                           DirEntry& first) {
+  if (spec.empty()) return nullptr;
+  Result<std::unique_ptr<DirSearch>> started = Sys().StartSearch(srcDir + spec);
+  if (!started || !NextEntry(**started, first, IsFileEntry)) return nullptr;
+  return std::move(*started);
+}
+
+}  // namespace
+
 void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
                       const std::string& spec) {
   const SkipListEntries skip = ReadSkipSection(srcDir, SkipFiles);
   Debug("SkipFileListEntries=" + std::to_string(skip.count));
 
-  // An empty specification matches no file; it is not handed to the system,
-  // which would take the bare directory path for a search of its own.
-  std::unique_ptr<DirSearch> search;
   DirEntry file;
-  bool found = false;
-  if (!spec.empty()) {
-    Result<std::unique_ptr<DirSearch>> started = Sys().StartSearch(srcDir + spec);
-    if (started) search = std::move(*started);
-    found = search && NextEntry(*search, file, IsFileEntry);
-  }
-  if (!RunOptions.EmptyFlag && !found) return;
+  const std::unique_ptr<DirSearch> search = StartFileSearch(srcDir, spec, file);
+  if (!RunOptions.EmptyFlag && !search) return;
 
   bool created = false;
   if (!EnsureDestinationDirectory(dstDir, created)) return;
@@ -497,50 +662,17 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   } dateOnExit{srcDir, dstDir, dstExists && !RunOptions.NoUpdateFlag};
 
   if (dstExists) UpdateDirectory(srcDir, dstDir, created);
-  if (!found) return;
+  if (!search) return;
   // A directory made just now, or one that is missing (in a dry run), holds
   // no file: its lookups can be spared.
   const bool dstEmpty = created || !dstExists;
   DestinationListing listing(dstDir);
-
   do {
     Tk().ProcessMessages();
     if (RunState.AbortRequested) return;
     CountUp(RunCounters.FilesFound);
-
-    if (skip.count > 0 && MatchSpecList(file.name, skip.entries, skip.count)) {
-      if (ReportLinesWanted()) ProtocolAdd("skip   " + P(srcDir + file.name));
-      CountUp(RunCounters.FilesSkipped);
-      continue;
-    }
-    if (RunOptions.IgnoreFlag &&
-        MatchSpecList(file.name, RunOptions.IgnoreFileSpecList, RunOptions.IgnoreFileSpecCount)) {
-      if (ReportLinesWanted()) ProtocolAdd("ignore " + P(srcDir + file.name));
-      CountUp(RunCounters.FilesIgnored);
-      continue;
-    }
-
-    const std::string dstPath = dstDir + file.name;
-    DirEntry existing;
-    bool dstExists = false;
-    if (!dstEmpty) {
-      dstExists = listing.Find(file.name, existing);
-      if (!dstExists || FileNeedsCopy(file, true, existing.packedDate, existing.size))
-        dstExists = FindDestinationFile(dstDir, file.name, existing);
-    }
-    const int32_t dstDate = dstExists ? existing.packedDate : MissingFileDate;
-    const uint64_t dstSize = dstExists ? existing.size : 0;
-    const uint32_t dstAttributes = dstExists ? existing.attributes : file.attributes;
-    if (dstExists) Debug(dstPath + " exists");
-    Debug(dstPath + "   ATTRIBUTE = $" + HexAttributes(file.attributes) +
-          "   Dates&Times:  SRC = " + std::to_string(file.packedDate) +
-          "  DST = " + std::to_string(dstDate));
-
-    if (FileNeedsCopy(file, dstExists, dstDate, dstSize)) {
-      CopyOneFile(srcDir, dstDir, file, dstSize);
-      if (RunState.RunDialogAnswer == ModalAbort) return;
-    }
-    UpdateFileAttributes(dstPath, file.attributes, dstAttributes);
+    if (PassedOver(srcDir, file, skip)) continue;
+    if (!ProcessFile(srcDir, dstDir, file, listing, dstEmpty)) return;
   } while (NextEntry(*search, file, IsFileEntry));
 }
 
@@ -570,7 +702,7 @@ void WalkDirectory(std::string srcDir, std::string dstDir) {
       Tk().ProcessMessages();
       if (RunState.AbortRequested) return;
       if (skip.count > 0 && MatchSpecList(entry.name, skip.entries, skip.count)) {
-        if (ReportLinesWanted()) ProtocolAdd("skip   " + P(srcDir + entry.name));
+        if (ReportLinesWanted()) ProtocolAdd("skip   " + ProtocolPath(srcDir + entry.name));
         CountUp(RunCounters.SubDirsSkipped);
       } else {
         WalkTree(srcDir + entry.name + "\\", dstDir + entry.name + "\\");

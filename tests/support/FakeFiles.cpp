@@ -179,7 +179,9 @@ class FakeFile : public File {
   uint32_t Grow(uint64_t newEnd) {
     const uint64_t size = node_->content.size();
     if (newEnd <= size) return 0;
-    if (static_cast<int64_t>(newEnd - size) > state_->FreeBytes(path_)) return ErrorDiskFull;
+    if (state_->BytesTaken(path_, newEnd) - state_->BytesTaken(path_, size) >
+        state_->FreeBytes(path_))
+      return ErrorDiskFull;
     node_->content.resize(newEnd, '\0');
     return 0;
   }

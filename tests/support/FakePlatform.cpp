@@ -521,8 +521,8 @@ Result<void> FakePlatform::SystemCopy(const std::string& srcText, const std::str
     if (!fake::ValidName(dst.parts.back())) return Failure(ErrorInvalidName);
     if (state_->WriteProtected(dst)) return Failure(ErrorWriteProtect);
   }
-  const int64_t needed = static_cast<int64_t>(srcNode->content.size()) -
-                         (dstNode ? static_cast<int64_t>(dstNode->content.size()) : 0);
+  const int64_t needed = state_->BytesTaken(dst, srcNode->content.size()) -
+                         (dstNode ? state_->BytesTaken(dst, dstNode->content.size()) : 0);
   if (needed > state_->FreeBytes(dst)) return Failure(ErrorDiskFull);
   if (!dstNode) {
     dstNode = NewNode(dst.parts.back(), false, 0, 0);

@@ -34,6 +34,9 @@ struct FakeDrive {
   std::optional<int64_t> freeBytes = std::nullopt;
   uint32_t sectorSize = 512;
   uint32_t clusterSize = 4096;
+  // When set, every file takes whole clusters, as on a real file system:
+  // the free space shrinks by each file's size rounded up to clusterSize.
+  bool allocatesClusters = false;
   bool namedStreams = true;      // what NamedStreamsPossible answers
   bool writeProtected = false;   // creations, writes and changes fail with 19
   bool freeQueryFails = false;   // DiskFreeSpace and Geometry fail

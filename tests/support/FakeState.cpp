@@ -243,10 +243,18 @@ NodePtr State::FindForInspection(const std::string& text) {
 }
 
 namespace {
-int64_t BytesUsed(const Node& node) {
-  int64_t total = static_cast<int64_t>(node.content.size());
-  for (const auto& [key, child] : node.children) total += BytesUsed(*child);
+uint64_t InClusters(uint64_t size, uint32_t clusterBytes) {
+  return clusterBytes <= 1 ? size : (size + clusterBytes - 1) / clusterBytes * clusterBytes;
+}
+
+int64_t BytesUsed(const Node& node, uint32_t clusterBytes) {
+  int64_t total = static_cast<int64_t>(InClusters(node.content.size(), clusterBytes));
+  for (const auto& [key, child] : node.children) total += BytesUsed(*child, clusterBytes);
   return total;
+}
+
+uint32_t AllocationUnit(const FakeDrive& drive) {
+  return drive.allocatesClusters ? drive.clusterSize : 1;
 }
 }  // namespace
 
@@ -254,7 +262,13 @@ int64_t State::FreeBytes(const ParsedPath& path) {
   FakeDrive* drive = DriveOf(path);
   if (drive == nullptr) return INT64_MAX;
   if (drive->freeBytes) return std::max<int64_t>(0, *drive->freeBytes);
-  return std::max<int64_t>(0, drive->totalBytes - BytesUsed(*roots[path.rootKey]));
+  return std::max<int64_t>(
+      0, drive->totalBytes - BytesUsed(*roots[path.rootKey], AllocationUnit(*drive)));
+}
+
+int64_t State::BytesTaken(const ParsedPath& path, uint64_t size) {
+  FakeDrive* drive = DriveOf(path);
+  return static_cast<int64_t>(InClusters(size, drive ? AllocationUnit(*drive) : 1));
 }
 
 void State::AddChild(Node& parent, const NodePtr& child) {

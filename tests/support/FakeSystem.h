@@ -156,6 +156,9 @@ struct State {
   NodePtr FindForInspection(const std::string& text);
   // Free bytes of a path's drive; shares have room without limit.
   int64_t FreeBytes(const ParsedPath& path);
+  // The bytes a file of that size takes on a path's drive: whole clusters
+  // on a drive that allocates them.
+  int64_t BytesTaken(const ParsedPath& path, uint64_t size);
   // Files a node to its parent under its name, with a fresh short name.
   void AddChild(Node& parent, const NodePtr& child);
   void RemoveChild(Node& parent, const Node& child);

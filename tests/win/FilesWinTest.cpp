@@ -45,8 +45,10 @@ class FilesWinTest : public ::testing::Test {
   }
 
   void Copy(int32_t& error, int32_t& result, int16_t& answer) {
-    answer = 1;
-    CopyFileVerified(src_, dst_, 65536, error, result, answer, true, true, 0, 0);
+    const CopyOutcome outcome = CopyFileVerified(src_, dst_);
+    error = outcome.error;
+    result = outcome.result;
+    answer = outcome.answer;
     EXPECT_FALSE(Exists(PartialCopyPath(dst_)));
     EXPECT_EQ(toolkit_.cursor, CursorKind::Default);
   }
@@ -169,9 +171,8 @@ TEST_F(FilesWinTest, PlainCopyFailuresKeepTheOldDestination) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   const uint32_t heldCode = CopyFilePlain(src_, dst_).Error();
   ::CloseHandle(held);
-  EXPECT_NE(heldCode, 0u);
+  EXPECT_EQ(heldCode, 32u);
   EXPECT_EQ(ReadWholeFile(dst_), "old");
-  EXPECT_FALSE(Exists(partial));
 
   // A source held without sharing cannot be read at all.
   HANDLE lock = ::CreateFileW(LongPath(src_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -180,9 +181,48 @@ TEST_F(FilesWinTest, PlainCopyFailuresKeepTheOldDestination) {
   EXPECT_EQ(CopyFilePlain(src_, dst_).Error(), 32u);
   ::CloseHandle(lock);
   EXPECT_EQ(ReadWholeFile(dst_), "old");
-  EXPECT_FALSE(Exists(partial));
+  // Neither failure began a copy: the leftover is as it was.
+  EXPECT_EQ(ReadWholeFile(partial), "left over");
 
   EXPECT_EQ(CopyFilePlain(src_, dst_).Error(), 0u);
+  EXPECT_TRUE(SameFileBytes(dst_, src_));
+  EXPECT_FALSE(Exists(partial));
+}
+
+// ---- a destination another program holds open ---------------------------------
+
+// Another program holds the destination open, sharing reading and writing,
+// with and without delete sharing: both copies fail with the sharing
+// violation (32) and leave the destination as it was, read-only and hidden
+// included; once it is closed, it is replaced.
+TEST_F(FilesWinTest, ADestinationHeldOpenGivesTheSharingViolationAndKeepsItsAttributes) {
+  ASSERT_TRUE(WriteWholeFile(src_, Pattern(300000, 5)));
+  ASSERT_TRUE(WriteWholeFile(dst_, "old"));
+  ASSERT_TRUE(::SetFileAttributesW(LongPath(dst_).c_str(),
+                                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  const DWORD kept = Attributes(dst_);
+  for (const DWORD sharing : {DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE),
+                              DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)}) {
+    SCOPED_TRACE(sharing & FILE_SHARE_DELETE ? "delete shared" : "delete not shared");
+    HANDLE held = ::CreateFileW(LongPath(dst_).c_str(), GENERIC_READ, sharing, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    int32_t error = -1, result = -1;
+    int16_t answer = -1;
+    Copy(error, result, answer);
+    const uint32_t plainCode = CopyFilePlain(src_, dst_).Error();
+    ::CloseHandle(held);
+    EXPECT_EQ(result, 99);
+    EXPECT_EQ(error, 32);
+    EXPECT_TRUE(toolkit_.dialogs.empty());
+    EXPECT_EQ(plainCode, 32u);
+    EXPECT_EQ(ReadWholeFile(dst_), "old");
+    EXPECT_EQ(Attributes(dst_), kept);
+  }
+  int32_t error = -1, result = -1;
+  int16_t answer = -1;
+  Copy(error, result, answer);
+  EXPECT_EQ(result, 0);
   EXPECT_TRUE(SameFileBytes(dst_, src_));
 }
 

@@ -18,6 +18,7 @@
 #include "engine/TreeWalk.h"
 #include "platform/win32/Win32Platform.h"
 #include "lib/Wide.h"
+#include "lib/WinErrors.h"
 #include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
 #include "core/Protocol.h"
@@ -337,13 +338,23 @@ TEST(TreeWalkWinTest, OtherFilesTheLookupDeliversAreNotTakenForTheDestination) {
     EXPECT_EQ(lines, (std::vector<std::string>{"COPY   " + src + "\\" + alias,
                                                "COPY   " + src + "\\report."}));
   }
-  // A copy under the short name would land in the file that has it: the
-  // real run gets the other name alone.
-  ASSERT_TRUE(::DeleteFileW(LongPath(src + "\\" + alias).c_str()));
-  {
+  // A copy under the short name would land in the file that has it: that
+  // copy fails as if the file existed, and the other name arrives.
+  for (const bool verify : {false, true}) {
+    SCOPED_TRACE(verify ? "verified" : "plain");
+    ::DeleteFileW(LongPath(dst + "\\report.").c_str());
     WalkEnvironment env;
+    RunOptions.VerifyFlag = verify;
+    env.toolkit().answers = {ModalIgnore};
     env.Walk(src, dst);
     EXPECT_EQ(RunCounters.FilesCopied, 1);
+    ASSERT_EQ(env.toolkit().dialogs.size(), 1u);
+    EXPECT_EQ(env.toolkit().dialogs[0].text,
+              "File  " + src + "\\" + alias + "\rcannot be copied to  " + dst +
+                  "\rMysterious Windows error  (error code=80)\r" +
+                  WinErrorText(ErrorFileExists, false));
+    EXPECT_EQ(env.toolkit().dialogs[0].buttons,
+              uint32_t(ButtonAbort | ButtonRetry | ButtonIgnore));
   }
   std::map<std::string, std::string> found;
   for (const auto& [name, path] : ListFiles(dst)) found[name] = ReadWholeFile(path);
