@@ -18,16 +18,24 @@ constexpr int GearTeeth = 8;
 constexpr int GearOuter = 7;  // radius of the teeth, in grid units
 constexpr int GearInner = 5;  // radius between the teeth
 constexpr int GearHole = 2;
+constexpr int HelpMarkHeight = 12;  // the question mark's height, in grid units
+// The folder's paper colour; a disabled folder is drawn in the face colour.
+constexpr COLORREF FolderColour = RGB(240, 200, 80);
 
 class Canvas {
  public:
   Canvas(HDC dc, const RECT& area, COLORREF ink)
       : dc_(dc), pen_(CreatePen(PS_SOLID, 1, ink)), brush_(CreateSolidBrush(ink)),
         penSelected_(dc, pen_.Get()), brushSelected_(dc, brush_.Get()) {
+    // Whole pixels per unit where the button is large enough, a fraction of
+    // one where it is smaller than the grid (the 16-pixel folder buttons), so
+    // that an image always fits inside its button.
     const int side = std::min(area.right - area.left, area.bottom - area.top);
-    unit_ = std::max(1, side / GlyphGrid);
-    left_ = area.left + (area.right - area.left - unit_ * GlyphGrid) / 2;
-    top_ = area.top + (area.bottom - area.top - unit_ * GlyphGrid) / 2;
+    unit_ = side >= GlyphGrid ? static_cast<double>(side / GlyphGrid)
+                              : static_cast<double>(std::max(side, 1)) / GlyphGrid;
+    const int drawn = static_cast<int>(std::lround(unit_ * GlyphGrid));
+    left_ = area.left + (area.right - area.left - drawn) / 2;
+    top_ = area.top + (area.bottom - area.top - drawn) / 2;
   }
   POINT At(double x, double y) const {
     return POINT{left_ + static_cast<int>(std::lround(x * unit_)),
@@ -36,6 +44,11 @@ class Canvas {
   void Polygon(const std::vector<POINT>& points) const {
     ::Polygon(dc_, points.data(), static_cast<int>(points.size()));
   }
+  void Polygon(const std::vector<POINT>& points, HBRUSH fill) const {
+    const HGDIOBJ old = SelectObject(dc_, fill);
+    Polygon(points);
+    SelectObject(dc_, old);
+  }
   void Circle(double x, double y, double radius, HBRUSH fill) const {
     const POINT from = At(x - radius, y - radius), to = At(x + radius, y + radius);
     const HGDIOBJ old = SelectObject(dc_, fill);
@@ -43,21 +56,22 @@ class Canvas {
     SelectObject(dc_, old);
   }
   HDC Dc() const { return dc_; }
-  int Unit() const { return unit_; }
+  double Unit() const { return unit_; }
 
  private:
   HDC dc_;
   GdiObject<HPEN> pen_;
   GdiObject<HBRUSH> brush_;
   SelectedObject penSelected_, brushSelected_;
-  int unit_ = 1, left_ = 0, top_ = 0;
+  double unit_ = 1;
+  int left_ = 0, top_ = 0;
 };
 
 void DrawHelp(const Canvas& canvas, COLORREF ink) {
   // A question mark in a ring.
   canvas.Circle(8, 8, 7, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
   LOGFONTW logFont{};
-  logFont.lfHeight = -12 * canvas.Unit();
+  logFont.lfHeight = -static_cast<LONG>(std::lround(HelpMarkHeight * canvas.Unit()));
   logFont.lfWeight = FW_BOLD;
   lstrcpynW(logFont.lfFaceName, L"Arial", LF_FACESIZE);
   const GdiObject<HFONT> font(CreateFontIndirectW(&logFont));
@@ -82,10 +96,12 @@ void DrawSettings(const Canvas& canvas, COLORREF face) {
   canvas.Circle(8, 8, GearHole, hole.Get());
 }
 
-void DrawFolder(const Canvas& canvas) {
-  // A folder: the tab, then the body.
-  canvas.Polygon({canvas.At(1, 3), canvas.At(6, 3), canvas.At(7, 5), canvas.At(1, 5)});
-  canvas.Polygon({canvas.At(1, 5), canvas.At(15, 5), canvas.At(15, 14), canvas.At(1, 14)});
+void DrawFolder(const Canvas& canvas, COLORREF paper) {
+  // A folder outlined in the ink: the tab, then the body.
+  const GdiObject<HBRUSH> fill(CreateSolidBrush(paper));
+  canvas.Polygon({canvas.At(1, 3), canvas.At(6, 3), canvas.At(7, 5), canvas.At(1, 5)}, fill.Get());
+  canvas.Polygon({canvas.At(1, 5), canvas.At(15, 5), canvas.At(15, 14), canvas.At(1, 14)},
+                 fill.Get());
 }
 
 }  // namespace
@@ -97,7 +113,7 @@ void DrawGlyph(HDC dc, const RECT& area, Glyph glyph, bool enabled) {
   switch (glyph) {
     case Glyph::Help: DrawHelp(canvas, ink); break;
     case Glyph::Settings: DrawSettings(canvas, face); break;
-    case Glyph::Folder: DrawFolder(canvas); break;
+    case Glyph::Folder: DrawFolder(canvas, enabled ? FolderColour : face); break;
   }
 }
 
