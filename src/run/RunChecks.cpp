@@ -244,13 +244,12 @@ void EndWithRefusal(const InputRefusal& refusal) {
   LastRunExitCode = RunRefused;
 }
 
+// The user's abort has reset the window already.
 void EndStoppedByUser() {
   ReleaseWaitMutex();
   LastRunExitCode = RunAborted;
-  if (RunState.CloseRequested) {
-    RunState.ActivityState = Idle;
-    Tk().Terminate(LastRunExitCode);
-  }
+  RunState.ActivityState = Idle;
+  if (RunState.CloseRequested) Tk().Terminate(LastRunExitCode);
 }
 
 bool CheckRunInputs(RunContext& run) {
