@@ -238,6 +238,8 @@ void EndWithRefusal(const InputRefusal& refusal) {
   }
   RunState.ValidationFailed = true;
   RunState.ActivityState = Idle;
+  // The program stays, also after an automatic run in its start-up.
+  RunState.QuitAtStartup = false;
   NotifyEvent reset{*FormMain->ButtonStart};
   ButtonAbortOnClick(reset);
   ReleaseWaitMutex();
@@ -249,7 +251,11 @@ void EndStoppedByUser() {
   ReleaseWaitMutex();
   LastRunExitCode = RunAborted;
   RunState.ActivityState = Idle;
-  if (RunState.CloseRequested) Tk().Terminate(LastRunExitCode);
+  if (RunState.CloseRequested) {
+    Tk().Terminate(LastRunExitCode);
+  } else {
+    RunState.QuitAtStartup = false;
+  }
 }
 
 bool CheckRunInputs(RunContext& run) {

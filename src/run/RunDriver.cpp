@@ -61,7 +61,11 @@ bool WaitForOurTurn() {
   if (WaitForTurn(*FormMain->PanelWaitToGo, *FormMain->MemoProtocol)) return true;
   RunState.ActivityState = Idle;
   LastRunExitCode = RunAborted;
-  if (RunState.CloseRequested) Tk().Terminate(LastRunExitCode);
+  if (RunState.CloseRequested) {
+    Tk().Terminate(LastRunExitCode);
+  } else {
+    RunState.QuitAtStartup = false;  // the program stays
+  }
   return false;
 }
 
