@@ -206,11 +206,17 @@ TEST_F(ProgramWinTest, InstancesStartedTogetherNeverUpdateAtTheSameTime) {
 TEST_F(ProgramWinTest, ARunKilledAtARandomMomentIsMadeGoodByTheNextRun) {
   const std::string source = root + "\\source";
   MakeSourceTree(source, 3, size_t(24) << 20, 7);
+  // The kills fall anywhere in the time a whole update takes.
+  const std::string reference = root + "\\reference";
+  CreateDirectoryW(LongPath(reference).c_str(), nullptr);
+  const uint32_t fullRunMs = TimeFullRun(exe, source, reference);
+  ASSERT_GT(fullRunMs, 0u);
+  std::printf("  a whole update takes %u ms\n", fullRunMs);
   for (int trial = 0; trial < KillTrials; ++trial) {
     const std::string work = root + "\\kill" + std::to_string(trial);
     CreateDirectoryW(LongPath(work).c_str(), nullptr);
     const TrialResult result =
-        RunKilledThenNormal(exe, source, work, static_cast<uint32_t>(1000 + trial));
+        RunKilledThenNormal(exe, source, work, fullRunMs, static_cast<uint32_t>(1000 + trial));
     std::printf("  trial %d: %s\n", trial + 1, result.report.c_str());
     EXPECT_TRUE(result.ok) << result.report;
   }

@@ -16,9 +16,7 @@ namespace {
 constexpr DWORD RunWaitMs = 180000;
 constexpr size_t SmallFileBytes = 3000;
 constexpr int SmallFilesPerLevel = 3;
-// Kills fall between the program's start and well into its copying.
 constexpr DWORD EarliestKillMs = 100;
-constexpr DWORD LatestKillMs = 3000;
 
 std::string UpdateSwitches(bool log) {
   return log ? " /s /e /v /l /a /t" : " /s /e /v /a /t";
@@ -172,12 +170,25 @@ TrialResult RunInstancesTogether(const std::string& exe, const std::string& work
   return result;
 }
 
+uint32_t TimeFullRun(const std::string& exe, const std::string& source,
+                     const std::string& workDir) {
+  const std::string appData = workDir + "\\appdata";
+  CreateDirectoryW(LongPath(appData).c_str(), nullptr);
+  const ULONGLONG start = GetTickCount64();
+  ProgramProcess program;
+  if (!program.Start(exe, appData, Quoted(source) + " " + Quoted(workDir + "\\backup") +
+                                       UpdateSwitches(false)) ||
+      program.Wait(RunWaitMs) != 0)
+    return 0;
+  return static_cast<uint32_t>(GetTickCount64() - start);
+}
+
 TrialResult RunKilledThenNormal(const std::string& exe, const std::string& source,
-                                const std::string& workDir, uint32_t seed) {
+                                const std::string& workDir, uint32_t latestKillMs, uint32_t seed) {
   TrialResult result;
   std::mt19937 random(seed);
-  const DWORD killAfter =
-      std::uniform_int_distribution<DWORD>(EarliestKillMs, LatestKillMs)(random);
+  const DWORD killAfter = std::uniform_int_distribution<DWORD>(
+      EarliestKillMs, std::max<DWORD>(EarliestKillMs, latestKillMs))(random);
   const std::string backup = workDir + "\\backup";
   const std::string appData = workDir + "\\appdata";
   CreateDirectoryW(LongPath(appData).c_str(), nullptr);

@@ -44,11 +44,15 @@ struct TrialResult {
 TrialResult RunInstancesTogether(const std::string& exe, const std::string& workDir, int count,
                                  uint32_t seed);
 
-// A run killed after a random time (seeded), then a normal run: it
-// succeeds when the normal run ends with exit code 0 and the destination
-// then equals the source. The report says whether the kill hit a running
-// program.
+// How long an update of the source into a fresh destination takes, from
+// the program's start to its end, in milliseconds (0 when it failed).
+uint32_t TimeFullRun(const std::string& exe, const std::string& source, const std::string& workDir);
+
+// A run killed after a random time up to latestKillMs (seeded), then a
+// normal run: it succeeds when the normal run ends with exit code 0 and the
+// destination then equals the source. The report says whether the kill hit
+// a running program.
 TrialResult RunKilledThenNormal(const std::string& exe, const std::string& source,
-                                const std::string& workDir, uint32_t seed);
+                                const std::string& workDir, uint32_t latestKillMs, uint32_t seed);
 
 }  // namespace plovik::test
