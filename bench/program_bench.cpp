@@ -23,8 +23,8 @@ using namespace plovik;
 constexpr int DefaultInstanceTrials = 20;
 constexpr int DefaultKillTrials = 50;
 constexpr int Instances = 3;
-constexpr int KillTreeFiles = 3;
-constexpr size_t KillTreeFileBytes = size_t(32) << 20;
+constexpr int KillTreeFiles = 4;
+constexpr size_t KillTreeFileBytes = size_t(64) << 20;
 
 std::string DefaultProgram() {
   wchar_t path[MAX_PATH] = {};
@@ -66,10 +66,11 @@ int KillTrials(const std::string& exe, const std::string& root, int trials) {
   const std::string reference = root + "\\reference";
   CreateDirectoryW(test::LongPath(reference).c_str(), nullptr);
   const uint32_t fullRunMs = test::TimeFullRun(exe, source, reference);
-  std::printf("Runs killed at a random moment within a whole update (%u ms for %d x %zu MB), "
+  std::printf("Runs killed at a random moment within a whole update (%u ms from the start to "
+              "the saved log for %d x %zu MB), "
               "each followed by a normal run, %d trials:\n",
               fullRunMs, KillTreeFiles, KillTreeFileBytes >> 20, trials);
-  int good = 0, whileRunning = 0;
+  int good = 0, whileRunning = 0, midCopy = 0;
   for (int trial = 0; trial < trials; ++trial) {
     const std::string work = root + "\\kill" + std::to_string(trial);
     CreateDirectoryW(test::LongPath(work).c_str(), nullptr);
@@ -79,11 +80,12 @@ int KillTrials(const std::string& exe, const std::string& root, int trials) {
     std::fflush(stdout);
     good += result.ok ? 1 : 0;
     whileRunning += result.report.find("while running") != std::string::npos ? 1 : 0;
+    midCopy += result.report.find("a partial copy") != std::string::npos ? 1 : 0;
     test::RemoveTree(work);
   }
   std::printf("  %d of %d destinations equal the source after the next run (%d kills hit a "
-              "running program)\n",
-              good, trials, whileRunning);
+              "running program, %d of them in the middle of a copy)\n",
+              good, trials, whileRunning, midCopy);
   return trials - good;
 }
 

@@ -305,5 +305,16 @@ TEST_F(RunDriverTest, ClosingWhileUpdatingQuotesTheDestinationAndStopsTheWalk) {
   EXPECT_TRUE(MainForm().Visible());  // no close event: the program ends through the run
 }
 
+TEST_F(RunDriverTest, AClosingWhileSavingAsksWithItsOwnTextInEitherLanguage) {
+  RunState.ActivityState = Saving;
+  LanguageIndex = 1;
+  tk.answers = {ModalNo};
+  Close();
+  EXPECT_EQ(DialogTexts(), Lines{"Speichern des  Protokolls als Log-Datei noch nicht "
+                                 "abgeschlossen.\r\rAbbrechen und Programm beenden?"});
+  EXPECT_EQ(RunState.ActivityState, Saving);
+  EXPECT_FALSE(RunState.CloseRequested);
+}
+
 }  // namespace
 }  // namespace plovik

@@ -17,6 +17,25 @@ constexpr DWORD RunWaitMs = 180000;
 constexpr size_t SmallFileBytes = 3000;
 constexpr int SmallFilesPerLevel = 3;
 constexpr DWORD EarliestKillMs = 100;
+// Files large enough that an update takes a good part of a second.
+constexpr size_t TogetherFileBytes = size_t(16) << 20;
+constexpr const char* PartialCopyName = "~plovik-partial.tmp";
+
+// What a killed run left in its destination: how many of the source's
+// files were in place and whether a partial copy was left behind.
+std::string LeftBehind(const std::string& source, const std::string& backup) {
+  const std::map<std::string, std::string> want = ListFiles(source);
+  int inPlace = 0;
+  bool partial = false;
+  for (const auto& [relative, path] : ListFiles(backup)) {
+    inPlace += want.count(relative) ? 1 : 0;
+    const size_t slash = relative.find_last_of('\\');
+    partial = partial || relative.substr(slash == std::string::npos ? 0 : slash + 1) ==
+                             PartialCopyName;
+  }
+  return std::to_string(inPlace) + " of " + std::to_string(want.size()) + " files in place" +
+         (partial ? ", a partial copy" : "");
+}
 
 std::string UpdateSwitches(bool log) {
   return log ? " /s /e /v /l /a /t" : " /s /e /v /a /t";
@@ -125,7 +144,7 @@ TrialResult RunInstancesTogether(const std::string& exe, const std::string& work
                                  uint32_t seed) {
   TrialResult result;
   const std::string source = workDir + "\\source";
-  MakeSourceTree(source, 3, size_t(6) << 20, seed);
+  MakeSourceTree(source, 3, TogetherFileBytes, seed);
   const int64_t since = FileTimeNow();
   std::vector<std::unique_ptr<ProgramProcess>> programs;
   for (int i = 0; i < count; ++i) {
@@ -174,13 +193,15 @@ uint32_t TimeFullRun(const std::string& exe, const std::string& source,
                      const std::string& workDir) {
   const std::string appData = workDir + "\\appdata";
   CreateDirectoryW(LongPath(appData).c_str(), nullptr);
-  const ULONGLONG start = GetTickCount64();
+  const std::string backup = workDir + "\\backup";
+  const int64_t start = FileTimeNow();
   ProgramProcess program;
-  if (!program.Start(exe, appData, Quoted(source) + " " + Quoted(workDir + "\\backup") +
-                                       UpdateSwitches(false)) ||
+  if (!program.Start(exe, appData, Quoted(source) + " " + Quoted(backup) + UpdateSwitches(true)) ||
       program.Wait(RunWaitMs) != 0)
     return 0;
-  return static_cast<uint32_t>(GetTickCount64() - start);
+  const int64_t saved = WriteTime(backup + "\\PLOVIK-LOG.TXT");
+  constexpr int64_t TicksPerMs = 10000;
+  return saved > start ? static_cast<uint32_t>((saved - start) / TicksPerMs) : 0;
 }
 
 TrialResult RunKilledThenNormal(const std::string& exe, const std::string& source,
@@ -201,14 +222,15 @@ TrialResult RunKilledThenNormal(const std::string& exe, const std::string& sourc
     killedRunning = killed.Running();
     killed.Kill();
   }
+  const std::string left = LeftBehind(source, backup);
   ProgramProcess normal;
   normal.Start(exe, appData, arguments);
   const int code = normal.Wait(RunWaitMs);
   std::string difference;
   result.ok = code == 0 && SameTrees(source, backup, difference);
   result.report = "killed after " + std::to_string(killAfter) + " ms" +
-                  (killedRunning ? " while running" : " (it had ended)") +
-                  "; the next run's exit code " + std::to_string(code) +
+                  (killedRunning ? " while running" : " (it had ended)") + " (" + left +
+                  "); the next run's exit code " + std::to_string(code) +
                   (difference.empty() ? "" : "; " + difference);
   return result;
 }

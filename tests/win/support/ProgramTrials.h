@@ -45,7 +45,9 @@ TrialResult RunInstancesTogether(const std::string& exe, const std::string& work
                                  uint32_t seed);
 
 // How long an update of the source into a fresh destination takes, from
-// the program's start to its end, in milliseconds (0 when it failed).
+// the program's start to the saving of its log after the summary, in
+// milliseconds (0 when it failed). The program's own end takes a while
+// longer.
 uint32_t TimeFullRun(const std::string& exe, const std::string& source, const std::string& workDir);
 
 // A run killed after a random time up to latestKillMs (seeded), then a
