@@ -96,6 +96,16 @@ TEST_F(RunDriverTest, ARunWritesItsCommandLineHeaderWalkAndSummaryAndGivesTheWin
   // Nothing left to do: no spacing before the summary.
   Press();
   EXPECT_EQ(BeforeSummary(Protocol(), 2), (Lines{"C:\\Data", ""}));
+
+  // A network destination has no drive to test and no destination line.
+  fs.AddShare("\\\\server\\share");
+  Fill("C:\\Data", "*.*", "\\\\server\\share\\Backup");
+  Press();
+  EXPECT_EQ(fs.Content("\\\\server\\share\\Backup\\a.txt"), "alpha");
+  const Lines shared = Protocol();
+  EXPECT_EQ(Lines(shared.end() - 2, shared.end()),
+            (Lines{"                      0 attributes updated", ""}));
+  EXPECT_EQ(LastRunExitCode, RunCompleted);
 }
 
 TEST_F(RunDriverTest, RefusedInputsShowTheirBoxAndPutTheCaretOnTheFault) {
