@@ -9,6 +9,9 @@
 #include "engine/FileSpecs.h"
 #include "lib/XStrings.h"
 #include "platform/Platform.h"
+#include "run/Instances.h"
+#include "run/RunDriver.h"
+#include "app/UnitRunUtils.h"
 #include "ui/Language.h"
 #include "ui/MainForm.h"
 #include "ui/MainFormHandlers.h"
@@ -36,27 +39,22 @@ constexpr uint16_t KeyD = 'D';
 
 bool German() { return LanguageIndex == 1; }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 void InstallMainHandlers() {
   FormMainHandlers handlers = FormMain->Handlers;
   handlers.FormMainOnKeyDown = FormMainOnKeyDown;
   handlers.FormMainOnCloseQuery = FormMainOnCloseQuery;
   handlers.FormMainOnClose = FormMainOnClose;
   handlers.MenuItemSaveSettingsOnClick = MenuItemSaveSettingsOnClick;
+  handlers.ButtonStartOnClick = ButtonStartOnClick;
+  handlers.ButtonAbortOnClick = ButtonAbortOnClick;
+  handlers.ButtonAbortOnMouseDown = ButtonAbortOnMouseDown;
   InstallHandlers(handlers);
-}
-
-// The expanded form of a stored path; the current directory for an empty
-// one.
-std::string ExpandedPath(const std::string& path) {
-  const Result<std::string> full = Sys().FullPathName(path);
-  std::string expanded = full ? *full : path;
-  if (Trim(expanded).empty()) expanded = Sys().CurrentDirectory();
-  return expanded;
-}
-
-bool IsDirectory(const std::string& path) {
-  const Result<uint32_t> attributes = Sys().GetAttributes(path);
-  return attributes && (*attributes & AttrDirectory) != 0;
 }
 
 void ShowPath(std::string& path, Edit& edit) {
@@ -68,6 +66,8 @@ void ShowPath(std::string& path, Edit& edit) {
 }  // namespace
 
 void TearDownWindows() {
+  // What the end of the process would free: the instance's mutexes.
+  CloseInstanceMutexes();
   DestroyFormDebug();
   DestroyFormMain();
   Tk().SetMainForm(nullptr);
@@ -111,14 +111,14 @@ bool CreateWindows() {
 }
 
 int RunMainBlock() {
-  int exitCode = 0;
-  if (CreateWindows()) exitCode = Tk().Run();
+  if (CreateWindows()) Tk().Run();
   TearDownWindows();
-  return exitCode;
+  return LastRunExitCode;
 }
 
 int RunProgram() {
   InitializeUnitMain();
+  RunLanguageGate();
   return RunMainBlock();
 }
 
@@ -135,10 +135,19 @@ void FormMainOnCreate() {
   LayOutFormMain();
   ApplyFontsAndHints();
   SetUpTextsAndLists();
-  TakeOptionsWithoutCommandLine();
+  TakeCommandLine();
   ShowFlagsInControls();
-  ShowWindowAndPaths();
-  FinishCreation();
+  ShowWindow();
+  WriteCreationDebugLine();
+  ShowPathsAndSpecs();
+  WriteFlagDump();
+  Tk().ProcessMessages();
+  if (RunOptions.AutostartFlag) {
+    NotifyEvent start{*FormMain->Self};
+    ButtonStartOnClick(start);
+  } else {
+    FinishCreation();
+  }
 }
 
 void BeginCreation() {
@@ -147,13 +156,15 @@ void BeginCreation() {
   Tk().SetOnRestore(AppRestoreHandler);
 }
 
-// The instance coordination gives the number; until it does, this is the
-// first instance.
-void TakeInstanceNumber() { RunOptions.InstanceNumber = 1; }
+void TakeInstanceNumber() { RunOptions.InstanceNumber = GetInstanceNumber(); }
 
-// The stored placement belongs to the first instance (and, once the command
-// line is read, to one started without "/a").
-void DecideStoredPlacement() { Settings.UseStoredPlacement = RunOptions.InstanceNumber == 1; }
+// The stored placement belongs to the first instance started without "/a"
+// anywhere in its command line (automatic runs open where the cascade puts
+// them).
+void DecideStoredPlacement() {
+  RunOptions.AutostartFlag = LowerAscii(Sys().CommandLine()).find("/a") != std::string::npos;
+  Settings.UseStoredPlacement = RunOptions.InstanceNumber == 1 && !RunOptions.AutostartFlag;
+}
 
 void MeasureWindowGeometry() {
   const Form& form = *FormMain->Self;
@@ -192,33 +203,19 @@ void SetUpTextsAndLists() {
   f.ComboBoxSrcFile->SetDropDownCount(f.ComboBoxSrcFile->ItemCount() + SrcFileExtraLines);
   f.ComboBoxIgnFile->SetDropDownCount(f.ComboBoxIgnFile->ItemCount() + IgnFileExtraLines);
   if (f.ComboBoxIgnFile->ItemCount() > 1) f.ComboBoxIgnFile->SetItem(1, Settings.MaxIgnoreFileSpec);
+  ComposeWaitMutexName();
   f.MenuItemLanguageEnglish->SetTag(0);
   f.MenuItemLanguageGerman->SetTag(1);
 }
 
-// What an empty command line gives: the stored options and paths, the
-// first list entries as specifications, "*.*" for an existing source.
-void TakeOptionsWithoutCommandLine() {
-  TRunOptions& o = RunOptions;
-  const TStoredOptions& s = Settings.StoredOptions;
-  o.SubDirFlag = s.SubDirFlag;
-  o.EmptyFlag = s.EmptyFlag;
-  o.IgnoreFlag = s.IgnoreFlag;
-  o.VerifyFlag = s.VerifyFlag;
-  o.QuietFlag = s.QuietFlag;
-  o.ReportFlag = s.ReportFlag;
-  o.NoUpdateFlag = s.NoUpdateFlag;
-  o.IgnoreFileAgeOneHourDiffFlag = s.IgnoreFileAgeOneHourDiffFlag;
-  o.AutostartFlag = false;
-  o.TerminateFlag = false;
-  CmdLineGiven = false;
-  o.SrcFileSpecs = FormMain->ComboBoxSrcFile->Item(1);
-  o.IgnoreFileSpecs = FormMain->ComboBoxIgnFile->Item(1);
-  o.DstPath = ExpandedPath(Settings.StoredDstPath);
-  o.SrcPath = ExpandedPath(Settings.StoredSrcPath);
-  if (IsDirectory(o.SrcPath)) o.SrcFileSpecs = "*.*";
-  SplitSpecList(o.SrcFileSpecs, ';', o.SrcFileSpecList, o.SrcFileSpecCount);
-  SplitSpecList(o.IgnoreFileSpecs, ';', o.IgnoreFileSpecList, o.IgnoreFileSpecCount);
+// The command line, and the rule that decides whether it or the settings
+// file gives the options.
+void TakeCommandLine() {
+  TFormMain& f = *FormMain;
+  const CommandLineOutcome outcome =
+      ParseCommandLine(CommandLineControls{*f.EditSrcDir, *f.EditDstDir, *f.ComboBoxSrcFile,
+                                           *f.ComboBoxIgnFile});
+  ApplyCommandLineRule(outcome, Settings.StoredOptions);
 }
 
 // Each box from its flag; a box whose state changes runs its handler, which
@@ -240,15 +237,32 @@ void ShowFlagsInControls() {
   SetDebugControlsVisible(o.DebugFlag);
 }
 
-void ShowWindowAndPaths() {
-  TFormMain& f = *FormMain;
-  f.Self->SetVisible(!MinimizedFlag);
+void ShowWindow() {
+  FormMain->Self->SetVisible(!MinimizedFlag);
   Tk().ProcessMessages();
   SetDebugControlsVisible(RunOptions.DebugFlag);
+}
+
+void WriteCreationDebugLine() {
+  const TRunOptions& o = RunOptions;
+  if (!o.DebugFlag) return;
+  DebugAdd("CmdLineSwitches=|" + o.CmdLineSwitches + "|   IgnoreFileSpecs=|" + o.IgnoreFileSpecs +
+           "|   IgnoreFileSpecCount=" + std::to_string(o.IgnoreFileSpecCount));
+}
+
+void ShowPathsAndSpecs() {
+  TFormMain& f = *FormMain;
   ShowPath(RunOptions.SrcPath, *f.EditSrcDir);
   ShowPath(RunOptions.DstPath, *f.EditDstDir);
   f.ComboBoxSrcFile->SetText(RunOptions.SrcFileSpecs);
   f.ComboBoxIgnFile->SetText(RunOptions.IgnoreFlag ? RunOptions.IgnoreFileSpecs : "");
+}
+
+void WriteFlagDump() {
+  if (!RunOptions.DebugFlag) return;
+  for (const std::string& line : RunFlagDumpLines()) ProtocolAdd(line);
+  ProtocolAdd("Exit from OnCreateMainForm");
+  ProtocolAdd("");
 }
 
 void FinishCreation() {
@@ -354,7 +368,7 @@ void FormMainOnCloseQuery(CloseQueryEvent& event) {
 }
 
 void FormMainOnClose(CloseEvent&) {
-  // The instance mutexes are released here once the instances take them.
+  CloseInstanceMutexes();
   if (!CmdLineGiven && !RunOptions.AutostartFlag && RunOptions.InstanceNumber <= 1) {
     WriteSettings();
   }

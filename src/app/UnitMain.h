@@ -3,11 +3,6 @@
 // creation handler in named steps), runs the message loop and ends the
 // program, the window's keys, its close query and close, and the
 // application's minimise and restore events.
-//
-// The next steps of the program's start (the instance number, the command
-// line, the automatic run and the instance mutexes) have their places
-// here as steps of their own: TakeInstanceNumber, TakeOptionsWithoutCommandLine
-// and FinishCreation, and the close's ReleaseMutexes.
 #pragma once
 
 #include <cstdint>
@@ -31,14 +26,17 @@ TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber);
 // language, the help file name and the printer probe.
 void InitializeUnitMain();
 // The main block: creates the windows, runs the message loop unless
-// start-up asked to quit, and destroys the windows. Returns the exit code.
+// start-up asked to quit, and destroys the windows. Returns the exit code:
+// how the last update run went (LastRunExitCode).
 int RunMainBlock();
 // The main block's first part: the application's name and title, the main
 // window and its creation handler, and, unless start-up asked to quit, the
 // debug window. False when the program is to end at once.
 bool CreateWindows();
+// Destroys the windows and closes the instance's mutexes.
 void TearDownWindows();
-// Both, as the Windows entry point runs them.
+// The whole program, as the Windows entry point runs it: the main unit's
+// initialisation, the language gate, the main block.
 int RunProgram();
 
 // The creation handler of the main window, step by step.
@@ -50,9 +48,12 @@ void MeasureWindowGeometry();
 void ApplyWindowPlacement();
 void ApplyFontsAndHints();
 void SetUpTextsAndLists();
-void TakeOptionsWithoutCommandLine();
+void TakeCommandLine();
 void ShowFlagsInControls();
-void ShowWindowAndPaths();
+void ShowWindow();
+void WriteCreationDebugLine();
+void ShowPathsAndSpecs();
+void WriteFlagDump();
 void FinishCreation();
 
 void FormMainOnKeyDown(KeyEvent& event);

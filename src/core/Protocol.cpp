@@ -15,6 +15,7 @@ int ProtocolLineChars = 0;
 int ProtocolPathChars = 0;
 bool DebugWindowReady = false;
 bool PrinterAvailable = false;
+int32_t ProtocolFailureLines = 0;
 
 namespace {
 
@@ -150,6 +151,7 @@ void ComputeProtocolWidths() {
 }
 
 void ProtocolFailure(const std::string& text) {
+  if (ProtocolFailureLines < INT32_MAX) ++ProtocolFailureLines;
   ProtocolAdd("****** " + text + " ******");
   ProtocolAdd("");
 }

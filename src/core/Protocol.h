@@ -42,5 +42,8 @@ void ComputeProtocolWidths();
 
 // The failure line "****** " + text + " ******" followed by a blank line.
 void ProtocolFailure(const std::string& text);
+// How many failure lines the process has written; a run compares it before
+// and after its walk.
+extern int32_t ProtocolFailureLines;
 
 }  // namespace plovik

@@ -5,6 +5,8 @@
 #include "core/Protocol.h"
 #include "core/RunRecords.h"
 #include "core/Settings.h"
+#include "run/Instances.h"
+#include "run/RunDriver.h"
 #include "ui/Language.h"
 #include "ui/ProtocolFile.h"
 
@@ -34,6 +36,8 @@ void WindowTest::SetUp() {
   RememberedWindowState = 0;
   CmdLineGiven = false;
   SaveFileSpec.clear();
+  InstanceHandles = TInstanceHandles{};
+  LastRunExitCode = RunCompleted;
 }
 
 void WindowTest::TearDown() {

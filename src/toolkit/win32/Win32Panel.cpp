@@ -10,9 +10,13 @@ Win32Panel::Win32Panel(Win32Toolkit& toolkit, Container& parent) : Win32Containe
                   WS_EX_CONTROLPARENT | WS_EX_STATICEDGE, HandleOf(parent));
 }
 
+// The caption is the window's text too, so that accessibility tools (and
+// the tests) can read it.
 void Win32Panel::SetCaption(const std::string& caption) {
   caption_ = caption;
-  if (Hwnd() != nullptr) InvalidateRect(Hwnd(), nullptr, TRUE);
+  if (Hwnd() == nullptr) return;
+  SetWindowTextW(Hwnd(), Wide(caption).c_str());
+  InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void Win32Panel::Paint() {

@@ -38,6 +38,22 @@ struct WindowSearch {
   HWND found;
 };
 
+struct ChildSearch {
+  const std::wstring* text;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<ChildSearch*>(context);
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  if (IsWindowVisible(window) && *search->text == text) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<WindowSearch*>(context);
   DWORD processId = 0;
@@ -63,8 +79,10 @@ ProgramProcess::~ProgramProcess() {
   CloseHandle(process_.hThread);
 }
 
-bool ProgramProcess::Start(const std::string& exe, const std::string& appData) {
+bool ProgramProcess::Start(const std::string& exe, const std::string& appData,
+                           const std::string& arguments) {
   std::wstring command = L"\"" + WideOf(exe) + L"\"";
+  if (!arguments.empty()) command += L" " + WideOf(arguments);
   std::vector<wchar_t> environment = EnvironmentWith(WideOf(appData));
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -77,14 +95,55 @@ bool ProgramProcess::WaitUntilIdle(DWORD timeoutMs) {
   return WaitForInputIdle(process_.hProcess, timeoutMs) == 0;
 }
 
+HWND ProgramProcess::WindowTitled(const std::wstring& title) const {
+  WindowSearch search{process_.dwProcessId, &title, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 HWND ProgramProcess::FindWindowTitled(const std::wstring& title, DWORD timeoutMs) {
   for (DWORD waited = 0; waited <= timeoutMs; waited += PollMs) {
-    WindowSearch search{process_.dwProcessId, &title, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
+    if (HWND found = WindowTitled(title)) return found;
     Sleep(PollMs);
   }
   return nullptr;
+}
+
+HWND ProgramProcess::ChildWithText(HWND window, const std::wstring& text) {
+  ChildSearch search{&text, nullptr};
+  EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool ProgramProcess::PressButton(const std::wstring& title, const std::wstring& caption,
+                                 DWORD timeoutMs) {
+  for (DWORD waited = 0; waited <= timeoutMs; waited += PollMs) {
+    if (HWND window = WindowTitled(title)) {
+      if (HWND button = ChildWithText(window, caption)) {
+        PostMessageW(button, BM_CLICK, 0, 0);
+        return true;
+      }
+    }
+    Sleep(PollMs);
+  }
+  return false;
+}
+
+int ProgramProcess::Wait(DWORD timeoutMs) {
+  if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+bool ProgramProcess::Running() const {
+  return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void ProgramProcess::Kill() {
+  if (!Running()) return;
+  TerminateProcess(process_.hProcess, 99);
+  WaitForSingleObject(process_.hProcess, 30000);
 }
 
 int ProgramProcess::CloseAndWait(HWND window, DWORD timeoutMs) {
@@ -94,6 +153,8 @@ int ProgramProcess::CloseAndWait(HWND window, DWORD timeoutMs) {
   GetExitCodeProcess(process_.hProcess, &code);
   return static_cast<int>(code);
 }
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // A Unix path (as CMake gives it) lies on Wine's Z: drive.
 std::string ProgramPath() {

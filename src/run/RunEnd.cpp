@@ -1,0 +1,151 @@
+// The end of an update run after its walk: the abort line, the summary and
+// the automatic save, then either the window given back to the user or the
+// program ended, at once or after a countdown the user can stop.
+#include <string>
+
+#include "core/Delays.h"
+#include "core/Protocol.h"
+#include "core/RunRecords.h"
+#include "core/Settings.h"
+#include "platform/Platform.h"
+#include "run/Instances.h"
+#include "run/RunDriver.h"
+#include "run/RunSteps.h"
+#include "run/RunSummary.h"
+#include "ui/MainForm.h"
+#include "ui/ProtocolFile.h"
+
+namespace plovik {
+
+namespace {
+
+// A run longer than this ends with a beep.
+constexpr uint64_t LongRunMs = 60000;
+// The countdown blinks "Keep" in half seconds: shown for one quarter,
+// hidden for the next.
+constexpr int32_t CountdownStepMs = 500;
+constexpr uint16_t BlinkMs = 250;
+
+bool German() { return LanguageIndex == 1; }
+
+bool RunWasAborted() {
+  return RunState.AbortRequested || RunState.RunDialogAnswer == ModalAbort;
+}
+
+void WriteAbortLine() {
+  if (!RunWasAborted()) return;
+  ProtocolAdd("");
+  const std::string& base = RunOptions.ProgramBaseName;
+  ProtocolAdd(German() ? "****** " + base + " abgebrochen ******"
+                       : "****** " + base + " aborted ******");
+}
+
+// Two empty lines part the summary from the run's lines when there are
+// lines to part it from.
+void WriteSpacing() {
+  const TRunOptions& o = RunOptions;
+  const TRunCounters& c = RunCounters;
+  const int64_t changes = int64_t(c.SubDirsCreated) + c.SubDirAttributesUpdated + c.FilesCopied +
+                          c.FileAttributesUpdated;
+  const int64_t passedOver = int64_t(c.SubDirsSkipped) + c.FilesIgnored + c.FilesSkipped;
+  const int16_t answer = RunState.RunDialogAnswer;
+  const bool lines = !o.QuietFlag && (changes > 0 || (o.ReportFlag && passedOver > 0));
+  if (lines || answer == ModalAbort || answer == ModalIgnore || o.NoUpdateFlag) {
+    ProtocolAdd("");
+    ProtocolAdd("");
+  }
+}
+
+void MeasureDestination(const RunContext& run) {
+  RunCounters.DstBytesTotal = -1;
+  RunCounters.DstBytesFree = -1;
+  if (run.dstDriveNumber == NoDriveNumber) return;
+  const char letter = static_cast<char>('A' + run.dstDriveNumber - 1);
+  const Result<DiskSpace> space = Sys().DiskFreeSpace(letter);
+  if (!space) return;
+  RunCounters.DstBytesTotal = space->totalBytes;
+  RunCounters.DstBytesFree = space->freeBytes;
+}
+
+// The save clears the requests for its own use; the run's requests are in
+// force again after it, and so is a close the user confirmed meanwhile.
+void SaveLogAutomatically() {
+  if (!RunOptions.LogFlag || FormMain->MemoProtocol->Count() == 0) return;
+  const bool abortRequested = RunState.AbortRequested;
+  const bool closeRequested = RunState.CloseRequested;
+  NotifyEvent automatic{*FormMain->ButtonStart};
+  ButtonSaveLogOnClick(automatic);
+  RunState.AbortRequested = RunState.AbortRequested || abortRequested;
+  RunState.CloseRequested = RunState.CloseRequested || closeRequested;
+}
+
+int OutcomeOf(const RunContext& run) {
+  if (RunWasAborted()) return RunAborted;
+  return ProtocolFailureLines != run.failureLinesBefore ? RunCompletedWithFailures : RunCompleted;
+}
+
+void EndProgram() {
+  RunState.ActivityState = Idle;
+  Tk().Terminate(LastRunExitCode);
+}
+
+// Blinks "Keep" on the Abort button for the waiting time; the user keeps
+// the program open by pressing it. True when the program is to end.
+bool CountDown() {
+  TFormMain& f = *FormMain;
+  RunState.ActivityState = CountingDown;
+  f.ButtonAbort->SetHint(German() ? "Das Programmfenster offen halten.\rAnderenfalls wird es "
+                                    "automatisch geschlossen."
+                                  : "Keep application running.\rOtherwise it will terminate "
+                                    "automatically.");
+  RunState.KeepRunning = false;
+  const int32_t steps = ClampKeepTime(RunOptions.KeepTime) / CountdownStepMs;
+  for (int32_t step = 0; step < steps; ++step) {
+    f.ButtonAbort->SetCaption(German() ? "Halten" : "Keep");
+    DelayAbortable(BlinkMs, RunState.KeepRunning);
+    if (RunState.KeepRunning) break;
+    f.ButtonAbort->SetCaption("");
+    DelayAbortable(BlinkMs, RunState.KeepRunning);
+    if (RunState.KeepRunning) break;
+  }
+  return !RunState.KeepRunning || RunState.CloseRequested;
+}
+
+// What follows the run: the window back to the user, or the program's end.
+void LeaveRun(const RunContext& run) {
+  if (RunState.CloseRequested) return EndProgram();
+  if (Sys().TickCount() - run.startTick > LongRunMs) Sys().Beep(BeepKind::Default);
+  const TRunOptions& o = RunOptions;
+  // With other instances about, an automatic run leaves at once: its
+  // window would only cover theirs.
+  if (o.AutostartFlag && o.TerminateFlag && OtherInstanceRunning(o.InstanceNumber))
+    return EndProgram();
+  if (!o.TerminateFlag || RunState.RunDialogAnswer == ModalAbort || o.DebugFlag ||
+      RunState.AbortRequested || RunState.CloseRequested) {
+    NotifyEvent reset{*FormMain->ButtonStart};
+    ButtonAbortOnClick(reset);
+    RunState.QuitAtStartup = false;
+    RunState.ActivityState = Idle;
+    return;
+  }
+  if (CountDown()) return EndProgram();
+  // The Keep button has reset the window.
+  RunState.QuitAtStartup = false;
+  RunState.ActivityState = Idle;
+}
+
+}  // namespace
+
+void FinishRun(const RunContext& run) {
+  WriteAbortLine();
+  WriteSpacing();
+  MeasureDestination(run);
+  WriteRunSummary(RunCounters);
+  SaveLogAutomatically();
+  ReleaseWaitMutex();
+  RunState.RunActive = false;
+  LastRunExitCode = OutcomeOf(run);
+  LeaveRun(run);
+}
+
+}  // namespace plovik
