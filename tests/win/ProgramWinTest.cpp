@@ -40,19 +40,19 @@ struct PanelSearch {
   HWND found;
 };
 
+BOOL CALLBACK SearchShownText(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<PanelSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  search->found = ProgramProcess::ChildWithText(window, *search->text);
+  return search->found == nullptr;
+}
+
 // A visible window of the process with a visible child showing the text.
 HWND FindShownText(DWORD processId, const std::wstring& text) {
   PanelSearch search{processId, &text, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<PanelSearch*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-        s->found = ProgramProcess::ChildWithText(window, *s->text);
-        return s->found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumWindows(SearchShownText, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
