@@ -26,18 +26,6 @@ constexpr int Instances = 3;
 constexpr int KillTreeFiles = 4;
 constexpr size_t KillTreeFileBytes = size_t(64) << 20;
 
-std::string DefaultProgram() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  folder = folder.substr(0, folder.find_last_of(L'\\'));
-  folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
-  char narrow[MAX_PATH * 3] = {};
-  WideCharToMultiByte(CP_UTF8, 0, (folder + L"plovik.exe").c_str(), -1, narrow, sizeof narrow,
-                      nullptr, nullptr);
-  return narrow;
-}
-
 int Count(int argc, wchar_t** argv, int index, int fallback) {
   return argc > index ? static_cast<int>(std::wcstol(argv[index], nullptr, 10)) : fallback;
 }
@@ -93,8 +81,7 @@ int KillTrials(const std::string& exe, const std::string& root, int trials) {
 
 int wmain(int argc, wchar_t** argv) {
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
-  std::string exe = test::ProgramPath();
-  if (exe.empty()) exe = DefaultProgram();
+  const std::string exe = test::ProgramPathForBench();
   if (!test::Exists(exe)) {
     std::printf("no program at %s\n", exe.c_str());
     return 1;

@@ -36,18 +36,6 @@ double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-std::string DefaultProgram() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  folder = folder.substr(0, folder.find_last_of(L'\\'));
-  folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
-  char narrow[MAX_PATH * 3] = {};
-  WideCharToMultiByte(CP_UTF8, 0, (folder + L"plovik.exe").c_str(), -1, narrow, sizeof narrow,
-                      nullptr, nullptr);
-  return narrow;
-}
-
 // One start: from the process's creation to its idle window; -1 on failure.
 double TimeOneStart(const std::string& exe, const std::string& appData) {
   test::ProgramProcess program;
@@ -107,8 +95,7 @@ bool MeasureLanguageSwitches() {
 }  // namespace
 
 int wmain(int, wchar_t**) {
-  const char* given = std::getenv("PLOVIK_EXE");
-  const std::string exe = given != nullptr && *given != 0 ? test::ProgramPath() : DefaultProgram();
+  const std::string exe = test::ProgramPathForBench();
   const bool started = MeasureStarts(exe);
   const bool switched = MeasureLanguageSwitches();
   return started && switched ? 0 : 1;

@@ -169,4 +169,16 @@ std::string ProgramPath() {
   return path;
 }
 
+std::string ProgramPathForBench() {
+  const std::string given = ProgramPath();
+  if (!given.empty()) return given;
+  std::vector<wchar_t> path(32768);
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  std::wstring folder(path.data(), length);
+  folder = folder.substr(0, folder.find_last_of(L'\\'));
+  folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
+  const std::wstring exe = folder + L"plovik.exe";
+  return Utf16ToUtf8(std::u16string(exe.begin(), exe.end()));
+}
+
 }  // namespace plovik::test

@@ -55,6 +55,9 @@ class ProgramProcess {
 // The path of plovik.exe the build gives the tests (PLOVIK_EXE); empty
 // when it is not set.
 std::string ProgramPath();
+// For the benchmarks: ProgramPath(), or else the plovik.exe of the build
+// folder above the folder of the running program (build/<preset>/bench/).
+std::string ProgramPathForBench();
 // A path as one argument of a command line, in double quotes.
 std::string Quoted(const std::string& path);
 
