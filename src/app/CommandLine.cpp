@@ -22,10 +22,6 @@ constexpr unsigned char FirstSpecCode = 32;
 constexpr const char* AnySpecText = "*.*";
 constexpr const char* IgnoreSwitch = "/i:";
 
-const char* Text(const char* english, const char* german) {
-  return LanguageIndex == 1 ? german : english;
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
@@ -43,7 +39,7 @@ std::string WithoutQuotes(std::string text) {
 
 void ShowCommandLineError(const char* english, const char* german, const std::string& cmdLine) {
   Sys().Beep(BeepKind::Exclamation);
-  Tk().MessageDialog(Text(english, german) + std::string("\r") + cmdLine, DialogType::Error,
+  Tk().MessageDialog(InLanguage(english, german) + std::string("\r") + cmdLine, DialogType::Error,
                      ButtonOk, 0);
 }
 

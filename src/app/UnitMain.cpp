@@ -37,8 +37,6 @@ constexpr int IgnFileExtraLines = 5;
 constexpr uint16_t KeyA = 'A';
 constexpr uint16_t KeyD = 'D';
 
-bool German() { return LanguageIndex == 1; }
-
 std::string LowerAscii(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

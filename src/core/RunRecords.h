@@ -89,6 +89,11 @@ extern TRunCounters RunCounters;
 extern TRunState RunState;
 // 0 English, 1 German.
 extern uint8_t LanguageIndex;
+inline bool German() { return LanguageIndex == 1; }
+// The text of the current language.
+inline const char* InLanguage(const char* english, const char* german) {
+  return German() ? german : english;
+}
 
 // Start values of the counters, as the driver sets them before a walk.
 // DstDriveLetter is kept: the destination checks set it before the reset.

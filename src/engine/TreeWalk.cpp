@@ -42,8 +42,6 @@ constexpr uint32_t UnknownClusterBytes = 65536;
 // The widest path ShortenPath can be asked for.
 constexpr int MaxProtocolPathWidth = 0xFFFF;
 
-bool German() { return LanguageIndex == 1; }
-
 // What the walk knows of the destination drive's free space: the drive's
 // last answer less every file copied since, each rounded up to whole
 // clusters (at least one), with nothing counted back for the files they

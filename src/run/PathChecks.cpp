@@ -1,5 +1,6 @@
 #include "run/PathChecks.h"
 
+#include "core/RunRecords.h"
 #include "engine/FileSpecs.h"
 #include "lib/Utf.h"
 #include "lib/XStrings.h"
@@ -11,10 +12,6 @@ namespace {
 
 // Paths of this many characters or fewer (drive roots) are taken as typed.
 constexpr size_t LongestRootChars = 3;
-
-const char* Text(const char* english, const char* german) {
-  return LanguageIndex == 1 ? german : english;
-}
 
 int CharIndex(const std::string& text, size_t byteOffset) {
   return static_cast<int>(CharCount(text.substr(0, byteOffset)));
@@ -39,9 +36,9 @@ InputField FieldOf(PathRole role) {
 std::optional<InputRefusal> CheckNotEmpty(const std::string& path, PathRole role) {
   if (!path.empty()) return std::nullopt;
   const char* message = role == PathRole::Source
-                            ? Text("Source directory not specified.",
+                            ? InLanguage("Source directory not specified.",
                                    "Quell-Verzeichnis nicht angegeben.")
-                            : Text("Destination directory not specified.",
+                            : InLanguage("Destination directory not specified.",
                                    "Ziel-Verzeichnis nicht angegeben.");
   return InputRefusal{message, FieldOf(role), 0};
 }
@@ -52,9 +49,9 @@ std::optional<InputRefusal> CheckNoFileSpec(const std::string& path, PathRole ro
   if (at == std::string::npos || at + 2 >= path.size()) return std::nullopt;
   if (path.find("\\..") != std::string::npos) return std::nullopt;
   const char* message = role == PathRole::Source
-                            ? Text("Source path contains file specification:",
+                            ? InLanguage("Source path contains file specification:",
                                    "Der Quellpfad enth\xC3\xA4lt eine Dateispezifikation:")
-                            : Text("Destination path contains file specification:",
+                            : InLanguage("Destination path contains file specification:",
                                    "Der Zielpfad enth\xC3\xA4lt eine Dateispezifikation:");
   return InputRefusal{std::string(message) + "\r" + path, FieldOf(role), CharIndex(path, at) + 1};
 }
@@ -64,9 +61,9 @@ std::optional<InputRefusal> CheckNoWildcard(const std::string& path, PathRole ro
   if (at == std::string::npos) at = path.find('?');
   if (at == std::string::npos) return std::nullopt;
   const char* message = role == PathRole::Source
-                            ? Text("Source path contains wildcard specification:",
+                            ? InLanguage("Source path contains wildcard specification:",
                                    "Der Quellpfad enth\xC3\xA4lt ein Jokerzeichen:")
-                            : Text("Destination path contains wildcard specification:",
+                            : InLanguage("Destination path contains wildcard specification:",
                                    "Der Zielpfad enth\xC3\xA4lt ein Jokerzeichen:");
   return InputRefusal{std::string(message) + "\r" + path, FieldOf(role), CharIndex(path, at) + 1};
 }
@@ -75,11 +72,11 @@ std::optional<InputRefusal> CheckDriveForm(const std::string& path, PathRole rol
   if (HasDriveOrNetworkForm(path)) return std::nullopt;
   const std::string message =
       role == PathRole::Source
-          ? Text("Source directory  ", "Quell-Verzeichnis  ") + path +
-                Text("  names neither a drive nor a network path.",
+          ? InLanguage("Source directory  ", "Quell-Verzeichnis  ") + path +
+                InLanguage("  names neither a drive nor a network path.",
                      "  nennt weder ein Laufwerk noch einen Netzwerkpfad.")
-          : Text("Destination directory  ", "Ziel-Verzeichnis  ") + path +
-                Text("  names neither a drive nor a network path.",
+          : InLanguage("Destination directory  ", "Ziel-Verzeichnis  ") + path +
+                InLanguage("  names neither a drive nor a network path.",
                      "  nennt weder ein Laufwerk noch einen Netzwerkpfad.");
   return InputRefusal{message, FieldOf(role), static_cast<int>(CharCount(path))};
 }
@@ -151,9 +148,9 @@ std::optional<InputRefusal> CheckSpecEntries(const SpecList& list, uint8_t count
     if (!SpecIsValid(entry)) {
       const char* message =
           role == SpecRole::Source
-              ? Text("Invalid source file specification:  ",
+              ? InLanguage("Invalid source file specification:  ",
                      "Ung\xC3\xBCltige Quelldateispezifikation:  ")
-              : Text("Invalid ignore file specification:  ",
+              : InLanguage("Invalid ignore file specification:  ",
                      "Ung\xC3\xBCltige Spezifikation der zu ignorierenden Dateien:  ");
       const InputField field =
           role == SpecRole::Source ? InputField::ComboBoxSrcFile : InputField::ComboBoxIgnFile;

@@ -26,10 +26,6 @@ constexpr int DriveCaret = 1;
 constexpr uint64_t ReconnectMs = 10000;
 constexpr uint16_t ReconnectPauseMs = 100;
 
-bool German() { return LanguageIndex == 1; }
-
-std::string Text(const char* english, const char* german) { return German() ? german : english; }
-
 // ---- boxes and the faulty field --------------------------------------------------------------
 
 int ShowCheckBox(const std::string& text, uint32_t buttons) {
@@ -71,7 +67,7 @@ bool RetryOrRefuse(const std::string& text, InputField field) {
 
 std::string DriveText(const char* english, const char* german, char letter,
                       const char* englishEnd, const char* germanEnd) {
-  return Text(english, german) + std::string(1, letter) + ":  " + Text(englishEnd, germanEnd);
+  return InLanguage(english, german) + std::string(1, letter) + ":  " + InLanguage(englishEnd, germanEnd);
 }
 
 // ---- paths and specifications ----------------------------------------------------------------
@@ -222,8 +218,8 @@ bool CheckDestinationDrive(RunContext& run) {
 std::optional<InputRefusal> CheckSourceDirectory() {
   const std::string& path = RunOptions.SrcPath;
   if (DirectoryExists(path)) return std::nullopt;
-  return InputRefusal{Text("Source directory  ", "Quell-Verzeichnis  ") + path +
-                          Text("  not found.", "  nicht gefunden."),
+  return InputRefusal{InLanguage("Source directory  ", "Quell-Verzeichnis  ") + path +
+                          InLanguage("  not found.", "  nicht gefunden."),
                       InputField::EditSrcDir, static_cast<int>(CharCount(path))};
 }
 

@@ -21,8 +21,6 @@ namespace {
 // The pause after the turn came, so that the window shows before the run.
 constexpr uint16_t SettleDelayMs = 100;
 
-bool German() { return LanguageIndex == 1; }
-
 bool SentByAbortButton(const NotifyEvent& event) {
   return FormMain != nullptr && &event.sender == FormMain->ButtonAbort.get();
 }

@@ -26,8 +26,6 @@ constexpr uint64_t LongRunMs = 60000;
 constexpr int32_t CountdownStepMs = 500;
 constexpr uint16_t BlinkMs = 250;
 
-bool German() { return LanguageIndex == 1; }
-
 bool RunWasAborted() {
   return RunState.AbortRequested || RunState.RunDialogAnswer == ModalAbort;
 }

@@ -26,10 +26,6 @@ constexpr int PointsPerInch = 72;
 // top-left corner.
 constexpr int SettingsMenuOffset = 4;
 
-bool German() { return LanguageIndex == 1; }
-const char* InLanguage(const char* english, const char* german) {
-  return German() ? german : english;
-}
 
 template <class Input>
 void FocusAndSelectAll(Input& input) {

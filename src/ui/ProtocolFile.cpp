@@ -30,8 +30,6 @@ constexpr int HeaderLines = 2;
 constexpr int MaxMarginBlanks = 16;
 constexpr const char* LineEnd = "\r\n";
 
-bool German() { return LanguageIndex == 1; }
-
 // Rounds to the nearest integer, exact halves to the even one; values out
 // of range end up at the range's ends.
 int RoundEven(double value) {
