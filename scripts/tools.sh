@@ -46,6 +46,8 @@ ensure_tools() {
 PRINT_QUEUE=PlovikPDF
 CUPS_PDF_PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
+STARTED_CUPS=0
+
 setup_printer() {
   unset PLOVIK_PRINT_DIR
   if [ "$(id -u)" -ne 0 ]; then
@@ -53,7 +55,7 @@ setup_printer() {
     return 0
   fi
   if ! lpstat -r 2>/dev/null | grep -q 'is running'; then
-    /usr/sbin/cupsd >/dev/null 2>&1 </dev/null
+    /usr/sbin/cupsd >/dev/null 2>&1 </dev/null && STARTED_CUPS=1
     local tries=0
     until lpstat -r 2>/dev/null | grep -q 'is running' || [ "$tries" -ge 20 ]; do
       sleep 0.5
@@ -77,4 +79,14 @@ setup_printer() {
   mkdir -p "$home/PDF"
   export PLOVIK_PRINT_DIR="$home/PDF"
   say "Test printer: CUPS queue $PRINT_QUEUE (CUPS-PDF) is the default; PDF files arrive in $PLOVIK_PRINT_DIR"
+}
+
+# Stops the CUPS scheduler again when setup_printer started it; a scheduler
+# that ran before is left running.
+stop_printer() {
+  if [ "$STARTED_CUPS" -eq 1 ]; then
+    pkill -x cupsd 2>/dev/null || true
+    STARTED_CUPS=0
+    say "Stopped the CUPS scheduler that setup_printer started"
+  fi
 }
