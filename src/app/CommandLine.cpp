@@ -26,12 +26,6 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::string AsciiLower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 std::string WithoutQuotes(std::string text) {
   text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
   return text;

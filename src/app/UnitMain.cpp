@@ -37,12 +37,6 @@ constexpr int IgnFileExtraLines = 5;
 constexpr uint16_t KeyA = 'A';
 constexpr uint16_t KeyD = 'D';
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 void InstallMainHandlers() {
   FormMainHandlers handlers = FormMain->Handlers;
   handlers.FormMainOnKeyDown = FormMainOnKeyDown;
@@ -160,7 +154,7 @@ void TakeInstanceNumber() { RunOptions.InstanceNumber = GetInstanceNumber(); }
 // anywhere in its command line (automatic runs open where the cascade puts
 // them).
 void DecideStoredPlacement() {
-  RunOptions.AutostartFlag = LowerAscii(Sys().CommandLine()).find("/a") != std::string::npos;
+  RunOptions.AutostartFlag = AsciiLower(Sys().CommandLine()).find("/a") != std::string::npos;
   Settings.UseStoredPlacement = RunOptions.InstanceNumber == 1 && !RunOptions.AutostartFlag;
 }
 

@@ -11,8 +11,6 @@ namespace {
 constexpr const char* LineEnd = "\r\n";
 constexpr size_t MaxHexDigits = 8;
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameIniName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

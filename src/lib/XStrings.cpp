@@ -38,6 +38,13 @@ std::vector<size_t> CharStarts(const std::string& text) {
 
 std::string BoolText(bool value) { return value ? "True " : "False"; }
 
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) c = AsciiLower(c);
+  return text;
+}
+
 std::string Trim(const std::string& text) {
   // Compared as unsigned bytes: the bytes of a multi-byte UTF-8 character
   // are all above the blank.

@@ -14,6 +14,11 @@ std::string BoolText(bool value);
 // removed).
 std::string Trim(const std::string& text);
 
+// Letters A to Z in small letters; every other byte as it is (switches and
+// key names, not user text: letter case of names goes through the platform).
+char AsciiLower(char c);
+std::string AsciiLower(std::string text);
+
 // Fits a path into width characters by replacing its middle with "...",
 // cutting at directory boundaries when one lies within 32 characters of the
 // cut. Widths and lengths count characters, not bytes.
