@@ -75,24 +75,24 @@ std::string RedirectionTargetOf(const std::string& lastArgument) {
 
 void SetFlagsFromSwitches() {
   const std::string switches = AsciiLower(RunOptions.CmdLineSwitches);
-  TRunOptions& o = RunOptions;
-  o.HelpFlag = Contains(switches, "/?");
-  o.AutostartFlag = Contains(switches, "/a");
-  o.DebugFlag = Contains(switches, "/d");
-  o.EmptyFlag = Contains(switches, "/e");
-  o.IgnoreFileAgeOneHourDiffFlag = Contains(switches, "/f");
-  o.IgnoreFlag = Contains(switches, IgnoreSwitch);
-  o.LogFlag = Contains(switches, "/l");
-  o.NoUpdateFlag = Contains(switches, "/n");
-  o.QuietFlag = Contains(switches, "/q");
-  o.ReportFlag = Contains(switches, "/r");
-  o.SubDirFlag = Contains(switches, "/s");
-  o.TerminateFlag = Contains(switches, "/t");
-  o.VerifyFlag = Contains(switches, "/v");
-  o.EmptyFlag = o.EmptyFlag || !o.SubDirFlag;
-  if (o.DebugFlag) {
-    o.QuietFlag = false;
-    o.ReportFlag = true;
+  TRunOptions& options = RunOptions;
+  options.HelpFlag = Contains(switches, "/?");
+  options.AutostartFlag = Contains(switches, "/a");
+  options.DebugFlag = Contains(switches, "/d");
+  options.EmptyFlag = Contains(switches, "/e");
+  options.IgnoreFileAgeOneHourDiffFlag = Contains(switches, "/f");
+  options.IgnoreFlag = Contains(switches, IgnoreSwitch);
+  options.LogFlag = Contains(switches, "/l");
+  options.NoUpdateFlag = Contains(switches, "/n");
+  options.QuietFlag = Contains(switches, "/q");
+  options.ReportFlag = Contains(switches, "/r");
+  options.SubDirFlag = Contains(switches, "/s");
+  options.TerminateFlag = Contains(switches, "/t");
+  options.VerifyFlag = Contains(switches, "/v");
+  options.EmptyFlag = options.EmptyFlag || !options.SubDirFlag;
+  if (options.DebugFlag) {
+    options.QuietFlag = false;
+    options.ReportFlag = true;
   }
 }
 
@@ -144,49 +144,50 @@ bool AskSpecification(const std::string& srcPath, const std::string& specs) {
 
 // A source path that is no directory may end in the file specification.
 void SplitSourceSpecification(uint8_t parameterCount) {
-  TRunOptions& o = RunOptions;
-  if (DirectoryExists(o.SrcPath)) {
-    o.SrcFileSpecs = AnySpecText;
+  TRunOptions& options = RunOptions;
+  if (DirectoryExists(options.SrcPath)) {
+    options.SrcFileSpecs = AnySpecText;
     return;
   }
   if (parameterCount == 0) return;
-  o.SrcFileSpecs = LastComponent(o.SrcPath);
-  if (o.DebugFlag)
-    DebugAdd("SrcFileSpecs=" + o.SrcFileSpecs +
-             "   LastDelimiter=" + std::to_string(LastSpecDelimiter(o.SrcFileSpecs)));
-  if (o.SrcFileSpecs.find_first_of(".*?;") != std::string::npos) {
-    o.SrcPath = ParentDirectory(o.SrcPath);
+  options.SrcFileSpecs = LastComponent(options.SrcPath);
+  if (options.DebugFlag)
+    DebugAdd("SrcFileSpecs=" + options.SrcFileSpecs +
+             "   LastDelimiter=" + std::to_string(LastSpecDelimiter(options.SrcFileSpecs)));
+  if (options.SrcFileSpecs.find_first_of(".*?;") != std::string::npos) {
+    options.SrcPath = ParentDirectory(options.SrcPath);
     return;
   }
-  if (AskSpecification(o.SrcPath, o.SrcFileSpecs)) {
-    o.SrcPath = ParentDirectory(o.SrcPath);
+  if (AskSpecification(options.SrcPath, options.SrcFileSpecs)) {
+    options.SrcPath = ParentDirectory(options.SrcPath);
   } else {
-    o.SrcFileSpecs = AnySpecText;
-    o.ErrorFlag = true;
+    options.SrcFileSpecs = AnySpecText;
+    options.ErrorFlag = true;
   }
-  o.AutostartFlag = false;
+  options.AutostartFlag = false;
 }
 
 void TakePaths(const std::vector<std::string>& args, uint8_t parameterCount,
                const CommandLineControls& controls) {
-  TRunOptions& o = RunOptions;
-  o.DstPath = ExpandedPath(parameterCount == 2 ? args[1] : Settings.StoredDstPath);
-  o.SrcPath = ExpandedPath(parameterCount >= 1 ? args[0] : Settings.StoredSrcPath);
-  if (o.DebugFlag)
-    DebugAdd("SrcPath=" + o.SrcPath + "   DirectoryExists=" + BoolText(DirectoryExists(o.SrcPath)));
-  ShowPath(controls.EditSrcDir, o.SrcPath);
-  ShowPath(controls.EditDstDir, o.DstPath);
+  TRunOptions& options = RunOptions;
+  options.DstPath = ExpandedPath(parameterCount == 2 ? args[1] : Settings.StoredDstPath);
+  options.SrcPath = ExpandedPath(parameterCount >= 1 ? args[0] : Settings.StoredSrcPath);
+  if (options.DebugFlag)
+    DebugAdd("SrcPath=" + options.SrcPath +
+             "   DirectoryExists=" + BoolText(DirectoryExists(options.SrcPath)));
+  ShowPath(controls.EditSrcDir, options.SrcPath);
+  ShowPath(controls.EditDstDir, options.DstPath);
   controls.ComboBoxSrcFile.SetText("");
   controls.ComboBoxIgnFile.SetText("");
   Tk().ProcessMessages();
 }
 
 void WriteParseDebugLines(const Classification& found, int argumentCount) {
-  const TRunOptions& o = RunOptions;
-  ProtocolAdd(o.ProgramBaseName + " " + found.parameters + o.CmdLineSwitches);
+  const TRunOptions& options = RunOptions;
+  ProtocolAdd(options.ProgramBaseName + " " + found.parameters + options.CmdLineSwitches);
   ProtocolAdd("ParameterCount = " + std::to_string(found.parameterCount) +
               "    ParamCount = " + std::to_string(argumentCount));
-  ProtocolAdd(o.SrcPath + "< >" + o.SrcFileSpecList[1] + "<");
+  ProtocolAdd(options.SrcPath + "< >" + options.SrcFileSpecList[1] + "<");
 }
 
 }  // namespace
@@ -218,47 +219,51 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
 }
 
 CommandLineOutcome ParseCommandLine(const CommandLineControls& controls) {
-  TRunOptions& o = RunOptions;
+  TRunOptions& options = RunOptions;
   const std::string cmdLineText = WithoutQuotes(Sys().CommandLine());
   std::vector<std::string> args = SplitCommandLine(Sys().CommandLine());
   if (!args.empty()) args.erase(args.begin());  // the program itself
-  o.CmdLineSwitches.clear();
-  o.ErrorFlag = false;
-  o.RedirectionFlag = false;
-  o.SrcFileSpecCount = 0;
-  o.IgnoreFileSpecCount = 0;
+  options.CmdLineSwitches.clear();
+  options.ErrorFlag = false;
+  options.RedirectionFlag = false;
+  options.SrcFileSpecCount = 0;
+  options.IgnoreFileSpecCount = 0;
 
   const Classification found = ClassifyArguments(args);
-  if (o.ErrorFlag)
+  if (options.ErrorFlag)
     ShowCommandLineError("CommandLine parameter found after commandLine switch or I/O redirection:",
                          "Kommandozeilen-Parameter nach einem Kommandozeilen-Schalter bzw. einer "
                          "I/O-Umleitung gefunden",
                          cmdLineText);
-  if (o.RedirectionFlag) o.RedirectionTarget = RedirectionTargetOf(args.back());
+  if (options.RedirectionFlag) options.RedirectionTarget = RedirectionTargetOf(args.back());
   SetFlagsFromSwitches();
-  const bool switchesTooLong = CharCount(o.CmdLineSwitches) > MaxSwitchTextChars;
-  if (found.parameterCount > 2 || (o.HelpFlag && found.parameterCount > 0) || switchesTooLong) {
+  const bool switchesTooLong = CharCount(options.CmdLineSwitches) > MaxSwitchTextChars;
+  if (found.parameterCount > 2 || (options.HelpFlag && found.parameterCount > 0) ||
+      switchesTooLong) {
     ShowCommandLineError("Too many commandLine parameters:", "Zu viele Kommandozeilen-Parameter:",
                          cmdLineText);
-    o.ErrorFlag = true;
+    options.ErrorFlag = true;
   }
   if (found.parameterCount == 0) {
-    o.SrcFileSpecs = controls.ComboBoxSrcFile.Item(1);
-    if (!o.IgnoreFlag) o.IgnoreFileSpecs = controls.ComboBoxIgnFile.Item(1);
-    o.AutostartFlag = false;
+    options.SrcFileSpecs = controls.ComboBoxSrcFile.Item(1);
+    if (!options.IgnoreFlag) options.IgnoreFileSpecs = controls.ComboBoxIgnFile.Item(1);
+    options.AutostartFlag = false;
   }
   TakePaths(args, found.parameterCount, controls);
   SplitSourceSpecification(found.parameterCount);
   // The field shows the list as it is kept: at most 16 entries.
-  SplitSpecList(o.SrcFileSpecs, ';', o.SrcFileSpecList, o.SrcFileSpecCount);
-  controls.ComboBoxSrcFile.SetText(o.SrcFileSpecs);
-  if (o.IgnoreFlag) o.IgnoreFileSpecs = ExtractIgnoreSwitchSpecs(o.CmdLineSwitches);
-  SplitSpecList(o.IgnoreFileSpecs, ';', o.IgnoreFileSpecList, o.IgnoreFileSpecCount);
-  if (o.DebugFlag) WriteParseDebugLines(found, static_cast<int>(args.size()));
-  if (o.ErrorFlag) o.HelpFlag = true;
-  if (o.HelpFlag) {
-    o.AutostartFlag = false;
-    o.TerminateFlag = false;
+  SplitSpecList(options.SrcFileSpecs, ';', options.SrcFileSpecList, options.SrcFileSpecCount);
+  controls.ComboBoxSrcFile.SetText(options.SrcFileSpecs);
+  if (options.IgnoreFlag) {
+    options.IgnoreFileSpecs = ExtractIgnoreSwitchSpecs(options.CmdLineSwitches);
+  }
+  SplitSpecList(options.IgnoreFileSpecs, ';', options.IgnoreFileSpecList,
+                options.IgnoreFileSpecCount);
+  if (options.DebugFlag) WriteParseDebugLines(found, static_cast<int>(args.size()));
+  if (options.ErrorFlag) options.HelpFlag = true;
+  if (options.HelpFlag) {
+    options.AutostartFlag = false;
+    options.TerminateFlag = false;
   }
   return CommandLineOutcome{found.parameterCount, static_cast<int>(args.size()), found.switchFound};
 }
@@ -285,18 +290,18 @@ std::string ExtractIgnoreSwitchSpecs(const std::string& switchText) {
 }
 
 bool ApplyCommandLineRule(const CommandLineOutcome& outcome, const TStoredOptions& stored) {
-  TRunOptions& o = RunOptions;
+  TRunOptions& options = RunOptions;
   CmdLineGiven = outcome.ParameterCount > 0 || outcome.SwitchFound;
-  const bool nothingGiven = !CmdLineGiven && !o.ErrorFlag;
-  if (nothingGiven || o.HelpFlag) {
-    o.SubDirFlag = stored.SubDirFlag;
-    o.EmptyFlag = stored.EmptyFlag;
-    o.IgnoreFlag = stored.IgnoreFlag;
-    o.VerifyFlag = stored.VerifyFlag;
-    o.QuietFlag = stored.QuietFlag;
-    o.ReportFlag = stored.ReportFlag;
-    o.NoUpdateFlag = stored.NoUpdateFlag;
-    o.IgnoreFileAgeOneHourDiffFlag = stored.IgnoreFileAgeOneHourDiffFlag;
+  const bool nothingGiven = !CmdLineGiven && !options.ErrorFlag;
+  if (nothingGiven || options.HelpFlag) {
+    options.SubDirFlag = stored.SubDirFlag;
+    options.EmptyFlag = stored.EmptyFlag;
+    options.IgnoreFlag = stored.IgnoreFlag;
+    options.VerifyFlag = stored.VerifyFlag;
+    options.QuietFlag = stored.QuietFlag;
+    options.ReportFlag = stored.ReportFlag;
+    options.NoUpdateFlag = stored.NoUpdateFlag;
+    options.IgnoreFileAgeOneHourDiffFlag = stored.IgnoreFileAgeOneHourDiffFlag;
   }
   return CmdLineGiven;
 }

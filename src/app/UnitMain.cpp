@@ -214,19 +214,19 @@ void TakeCommandLine() {
 // keeps the dependent boxes and flags in step.
 void ShowFlagsInControls() {
   TFormMain& f = *FormMain;
-  const TRunOptions& o = RunOptions;
-  f.CheckBoxSubDir->SetChecked(o.SubDirFlag);
-  f.CheckBoxEmptySubDir->SetChecked(o.EmptyFlag && o.SubDirFlag);
-  f.CheckBoxEmptySubDir->SetEnabled(o.SubDirFlag);
-  f.CheckBoxVerify->SetChecked(o.VerifyFlag);
-  f.CheckBoxVerify->SetEnabled(!o.NoUpdateFlag);
-  f.CheckBoxReport->SetChecked(o.ReportFlag);
-  f.CheckBoxIgnore->SetChecked(o.IgnoreFlag);
-  f.ComboBoxIgnFile->SetEnabled(o.IgnoreFlag);
-  f.CheckBoxNoUpdate->SetChecked(o.NoUpdateFlag);
-  f.CheckBoxIgnoreFileAgeOneHourDiff->SetChecked(o.IgnoreFileAgeOneHourDiffFlag);
-  f.CheckBoxDebug->SetChecked(o.DebugFlag);
-  SetDebugControlsVisible(o.DebugFlag);
+  const TRunOptions& options = RunOptions;
+  f.CheckBoxSubDir->SetChecked(options.SubDirFlag);
+  f.CheckBoxEmptySubDir->SetChecked(options.EmptyFlag && options.SubDirFlag);
+  f.CheckBoxEmptySubDir->SetEnabled(options.SubDirFlag);
+  f.CheckBoxVerify->SetChecked(options.VerifyFlag);
+  f.CheckBoxVerify->SetEnabled(!options.NoUpdateFlag);
+  f.CheckBoxReport->SetChecked(options.ReportFlag);
+  f.CheckBoxIgnore->SetChecked(options.IgnoreFlag);
+  f.ComboBoxIgnFile->SetEnabled(options.IgnoreFlag);
+  f.CheckBoxNoUpdate->SetChecked(options.NoUpdateFlag);
+  f.CheckBoxIgnoreFileAgeOneHourDiff->SetChecked(options.IgnoreFileAgeOneHourDiffFlag);
+  f.CheckBoxDebug->SetChecked(options.DebugFlag);
+  SetDebugControlsVisible(options.DebugFlag);
 }
 
 void ShowWindow() {
@@ -236,10 +236,11 @@ void ShowWindow() {
 }
 
 void WriteCreationDebugLine() {
-  const TRunOptions& o = RunOptions;
-  if (!o.DebugFlag) return;
-  DebugAdd("CmdLineSwitches=|" + o.CmdLineSwitches + "|   IgnoreFileSpecs=|" + o.IgnoreFileSpecs +
-           "|   IgnoreFileSpecCount=" + std::to_string(o.IgnoreFileSpecCount));
+  const TRunOptions& options = RunOptions;
+  if (!options.DebugFlag) return;
+  DebugAdd("CmdLineSwitches=|" + options.CmdLineSwitches + "|   IgnoreFileSpecs=|" +
+           options.IgnoreFileSpecs +
+           "|   IgnoreFileSpecCount=" + std::to_string(options.IgnoreFileSpecCount));
 }
 
 void ShowPathsAndSpecs() {
