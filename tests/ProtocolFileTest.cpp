@@ -84,6 +84,25 @@ TEST_F(ProtocolFileTest, AnAbortedPrintEndsWithItsNoteAndAConfirmedCloseEndsTheP
   EXPECT_TRUE(tk.Terminated());
 }
 
+// Printing processes messages; nothing that starts a run, a print or a
+// save can be pressed meanwhile, and everything is back afterwards.
+TEST_F(ProtocolFileTest, WhilePrintingTheRunAndFileButtonsAreLocked) {
+  Fill(130);
+  bool locked = false;
+  tk.actions.push_back([&] {
+    if (RunState.ActivityState != Printing) return false;
+    locked = !F().ButtonStart->Enabled() && !F().ButtonPrintLog->Enabled() &&
+             !F().ButtonSaveLog->Enabled();
+    return true;
+  });
+  AsHeadless(*F().ButtonPrintLog).UserClick();
+  EXPECT_TRUE(locked);
+  EXPECT_EQ(LastDocument().pages.size(), 3u);
+  EXPECT_TRUE(F().ButtonStart->Enabled());
+  EXPECT_TRUE(F().ButtonPrintLog->Enabled());
+  EXPECT_TRUE(F().ButtonSaveLog->Enabled());
+}
+
 TEST_F(ProtocolFileTest, APrintThatCannotStartOrFitALineIsRefusedWithAMessage) {
   Fill(3);
   tk.printer.beginDocError = 5;
@@ -141,8 +160,7 @@ TEST_F(ProtocolFileTest, AnAutomaticSaveGoesIntoTheDestinationAndLeavesTheButton
   RunState.ActivityState = Updating;
   for (const char* destination : {"D:\\Backup", "D:\\"}) {
     RunOptions.DstPath = destination;
-    NotifyEvent automatic{*F().ButtonStart};
-    ButtonSaveLogOnClick(automatic);
+    EXPECT_EQ(SaveProtocol(SaveMode::Automatic).error, 0u);
   }
   EXPECT_EQ(fs.Content("D:\\Backup\\PLOVIK-LOG.TXT"), "line 0\r\n");
   EXPECT_EQ(fs.Content("D:\\PLOVIK-LOG.TXT"), "line 0\r\n");

@@ -97,6 +97,13 @@ bool CreateWindows() {
   InstallMainHandlers();
   FormMainOnCreate();
   if (RunState.QuitAtStartup) return false;
+  if (RunState.CloseAfterStart) {
+    // The user closed the window while it was being created: the close is
+    // carried out now, with the close query as usual.
+    RunState.CloseAfterStart = false;
+    FormMain->Self->Close();
+    if (Tk().Terminated()) return false;
+  }
   Tk().ProcessMessages();
   CreateFormDebug();
   return true;
@@ -134,10 +141,12 @@ void FormMainOnCreate() {
   ShowPathsAndSpecs();
   WriteFlagDump();
   Tk().ProcessMessages();
-  if (RunOptions.AutostartFlag) {
+  if (RunOptions.AutostartFlag && !RunState.CloseAfterStart) {
     NotifyEvent start{*FormMain->Self};
     ButtonStartOnClick(start);
   } else {
+    // An automatic run the user closed the window on never starts.
+    if (RunOptions.AutostartFlag) LastRunExitCode = RunAborted;
     FinishCreation();
   }
 }
@@ -204,10 +213,18 @@ void SetUpTextsAndLists() {
 // file gives the options.
 void TakeCommandLine() {
   TFormMain& f = *FormMain;
+  // "/a" anywhere in the command line, as start-up found it.
+  const bool automaticAsked = RunOptions.AutostartFlag;
   const CommandLineOutcome outcome =
       ParseCommandLine(CommandLineControls{*f.EditSrcDir, *f.EditDstDir, *f.ComboBoxSrcFile,
                                            *f.ComboBoxIgnFile});
   ApplyCommandLineRule(outcome, Settings.StoredOptions);
+  // An automatic run that the command line itself kept from starting (a
+  // malformed command line, no paths, the question about the source) was
+  // refused by its input; help asked for with "/?" is no refusal.
+  const bool helpAsked = AsciiLower(RunOptions.CmdLineSwitches).find("/?") != std::string::npos;
+  if (automaticAsked && !RunOptions.AutostartFlag && (RunOptions.ErrorFlag || !helpAsked))
+    LastRunExitCode = RunRefused;
 }
 
 // Each box from its flag; a box whose state changes runs its handler, which
@@ -338,8 +355,21 @@ std::string BusyText() {
 
 void FormMainOnCloseQuery(CloseQueryEvent& event) {
   const uint8_t state = RunState.ActivityState;
-  if (state == Idle) return;
+  // One close at a time: the first one is still writing the settings.
+  if (RunState.Closing) {
+    event.canClose = false;
+    return;
+  }
+  if (state == Idle) {
+    RunState.Closing = true;
+    return;
+  }
   event.canClose = false;
+  if (state == Starting) {
+    // The window is not complete yet: the close waits until it is.
+    RunState.CloseAfterStart = true;
+    return;
+  }
   const std::string text = BusyText();
   if (text.empty()) {
     RunState.CloseRequested = true;

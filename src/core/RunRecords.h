@@ -82,6 +82,13 @@ struct TRunState {
   bool ValidationFailed = false;
   bool QuitAtStartup = true;
   int16_t RunDialogAnswer = 1;
+  // A close asked for while the window was still being created; carried
+  // out once the creation has finished, so that the settings are never
+  // written from a half-built window.
+  bool CloseAfterStart = false;
+  // The window is closing (its settings are being written); a further close
+  // request meanwhile is refused.
+  bool Closing = false;
 };
 
 extern TRunOptions RunOptions;

@@ -13,6 +13,7 @@
 #include "run/RunSteps.h"
 #include "run/RunSummary.h"
 #include "ui/MainForm.h"
+#include "ui/Messages.h"
 #include "ui/ProtocolFile.h"
 
 namespace plovik {
@@ -66,15 +67,18 @@ void MeasureDestination(const RunContext& run) {
 }
 
 // The save clears the requests for its own use; the run's requests are in
-// force again after it, and so is a close the user confirmed meanwhile.
-void SaveLogAutomatically() {
-  if (!RunOptions.LogFlag || FormMain->MemoProtocol->Count() == 0) return;
+// force again after it, and so is a close the user confirmed meanwhile. A
+// failed save becomes a failure line; its box waits until the turn has
+// gone to the other instances.
+SaveOutcome SaveLogAutomatically() {
+  if (!RunOptions.LogFlag || FormMain->MemoProtocol->Count() == 0) return SaveOutcome{};
   const bool abortRequested = RunState.AbortRequested;
   const bool closeRequested = RunState.CloseRequested;
-  NotifyEvent automatic{*FormMain->ButtonStart};
-  ButtonSaveLogOnClick(automatic);
+  const SaveOutcome outcome = SaveProtocol(SaveMode::Automatic);
   RunState.AbortRequested = RunState.AbortRequested || abortRequested;
   RunState.CloseRequested = RunState.CloseRequested || closeRequested;
+  if (outcome.error != 0) ProtocolFailure(SaveFailureLine(outcome));
+  return outcome;
 }
 
 int OutcomeOf(const RunContext& run) {
@@ -139,10 +143,11 @@ void FinishRun(const RunContext& run) {
   WriteSpacing();
   MeasureDestination(run);
   WriteRunSummary(RunCounters);
-  SaveLogAutomatically();
+  const SaveOutcome saved = SaveLogAutomatically();
   ReleaseWaitMutex();
   RunState.RunActive = false;
   LastRunExitCode = OutcomeOf(run);
+  if (saved.error != 0) ReportWriteFailure(saved.path, saved.error);
   LeaveRun(run);
 }
 

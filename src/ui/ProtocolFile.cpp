@@ -50,10 +50,6 @@ std::vector<std::string> ProtocolLinesNow() {
   return FormMain != nullptr ? FormMain->MemoProtocol->Lines() : std::vector<std::string>{};
 }
 
-bool InteractiveSave(const NotifyEvent& event) {
-  return FormMain != nullptr && &event.sender == FormMain->ButtonSaveLog.get();
-}
-
 // Asks for the file name; true when the user confirmed.
 bool AskForLogFile() {
   SaveDialogOptions options;
@@ -90,12 +86,33 @@ FontChoice PrinterFontChoice() {
   return FontChoice{f.Name, f.Size, f.Bold, f.Italic, f.Underline, f.StrikeOut};
 }
 
-// Ends a print that was never started or stopped part-way.
-void EndPrinting() {
-  RunState.ActivityState = Idle;
-  MemoProtocolOnChange();
-  if (RunState.CloseRequested) Tk().Terminate();
-}
+// Locks the buttons that start a run, a print or a save for the life of a
+// print, and ends the print on every way out: the window idle again, the
+// buttons back as the protocol's lines have them, and a close the user
+// confirmed meanwhile carried out.
+class RunButtonsLock {
+ public:
+  RunButtonsLock() {
+    if (FormMain == nullptr) return;
+    startWasEnabled_ = FormMain->ButtonStart->Enabled();
+    for (Button* button : Buttons()) button->SetEnabled(false);
+  }
+  RunButtonsLock(const RunButtonsLock&) = delete;
+  RunButtonsLock& operator=(const RunButtonsLock&) = delete;
+  ~RunButtonsLock() {
+    RunState.ActivityState = Idle;
+    if (FormMain != nullptr) FormMain->ButtonStart->SetEnabled(startWasEnabled_);
+    MemoProtocolOnChange();
+    if (RunState.CloseRequested) Tk().Terminate();
+  }
+
+ private:
+  static std::vector<Button*> Buttons() {
+    TFormMain& f = *FormMain;
+    return {f.ButtonStart.get(), f.ButtonPrintLog.get(), f.ButtonSaveLog.get()};
+  }
+  bool startWasEnabled_ = false;
+};
 
 // Prints the lines; false when the user stopped it.
 bool PrintPages(Printer& printer, const PrintLayout& layout, const std::vector<std::string>& lines) {
@@ -140,8 +157,8 @@ PrintLayout ComputePrintLayout(const PrinterMetrics& metrics) {
   return layout;
 }
 
-void ButtonSaveLogOnClick(NotifyEvent& event) {
-  const bool interactive = InteractiveSave(event);
+SaveOutcome SaveProtocol(SaveMode mode) {
+  const bool interactive = mode == SaveMode::Interactive;
   if (interactive) RunState.ActivityState = Saving;
   RunState.AbortRequested = false;
   RunState.CloseRequested = false;
@@ -157,20 +174,34 @@ void ButtonSaveLogOnClick(NotifyEvent& event) {
     DebugAdd("SaveFlag=" + BoolText(saveFlag) + "   SaveFileSpec=" + SaveFileSpec);
   }
   const std::vector<std::string> lines = ProtocolLinesNow();
+  SaveOutcome outcome{SaveFileSpec, 0};
   if (saveFlag) {
     const Result<void> written = WriteLinesWhole(SaveFileSpec, lines);
-    if (!written) ReportWriteFailure(SaveFileSpec, written.Error());
+    if (!written) outcome.error = written.Error();
   }
   if (FormMain != nullptr) FormMain->ButtonSaveLog->SetEnabled(!lines.empty() && interactive);
-  if (!interactive) return;
+  if (!interactive) return outcome;
+  if (outcome.error != 0) ReportWriteFailure(outcome.path, outcome.error);
   RunState.ActivityState = Idle;
   if (RunState.CloseRequested) Tk().Terminate();
+  return outcome;
 }
 
-void ButtonPrintLogOnClick(NotifyEvent&) {
+std::string SaveFailureLine(const SaveOutcome& outcome) {
+  return (German() ? "Das Protokoll konnte nicht gespeichert werden:  "
+                   : "The protocol could not be saved:  ") +
+         outcome.path + "  " + WindowsErrorLine(outcome.error);
+}
+
+void ButtonSaveLogOnClick(NotifyEvent&) { SaveProtocol(SaveMode::Interactive); }
+
+void PrintProtocol() {
   RunState.ActivityState = Printing;
   RunState.AbortRequested = false;
   RunState.CloseRequested = false;
+  // Printing processes messages: nothing may start a run or another print
+  // or save meanwhile.
+  const RunButtonsLock lock;
   Printer& printer = Tk().DefaultPrinter();
   PrinterCanvasFont = PrinterFontChoice();
   printer.SetFont(PrinterCanvasFont);
@@ -179,7 +210,6 @@ void ButtonPrintLogOnClick(NotifyEvent&) {
   if (!layout.Printable()) {
     ShowErrorMessage(German() ? "Die Drucker-Schriftart ist zu groß für eine Seite."
                               : "The printer font is too large for a page.");
-    EndPrinting();
     return;
   }
   const std::string title = RunOptions.ProgramBaseName + (German() ? " Protokoll" : " protocol");
@@ -188,12 +218,12 @@ void ButtonPrintLogOnClick(NotifyEvent&) {
     ShowErrorMessage((German() ? "Der Ausdruck konnte nicht gestartet werden.\r"
                                : "Printing could not be started.\r") +
                      WindowsErrorLine(begun.Error()));
-    EndPrinting();
     return;
   }
   PrintPages(printer, layout, ProtocolLinesNow());
   (void)printer.EndDoc();
-  EndPrinting();
 }
+
+void ButtonPrintLogOnClick(NotifyEvent&) { PrintProtocol(); }
 
 }  // namespace plovik

@@ -3,6 +3,7 @@
 // protocol printer font, with a left margin, page headers and an abort note.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "toolkit/Toolkit.h"
@@ -31,9 +32,29 @@ struct PrintLayout {
 };
 PrintLayout ComputePrintLayout(const PrinterMetrics& metrics);
 
-// Saves the protocol: interactively when the sender is ButtonSaveLog, else
-// automatically into the destination directory (the run driver calls it
-// with ButtonStart as the sender).
+// What a save of the protocol came to: the file it went to, and the
+// Windows error when it could not be written (0 when it was, or when the
+// user cancelled the interactive save).
+struct SaveOutcome {
+  std::string path;
+  uint32_t error = 0;
+};
+
+enum class SaveMode {
+  Interactive,  // asks for the file name; a failure is shown in a box
+  Automatic,    // the log file in the destination directory; a failure is only returned
+};
+
+// Saves the protocol as it stands. The automatic save is the end of a
+// run's: it shows nothing, so that the run can give the turn to the other
+// instances before it reports a failure.
+SaveOutcome SaveProtocol(SaveMode mode);
+// Prints the protocol; the run buttons are locked while it prints.
+void PrintProtocol();
+
+// The line and the box text of an automatic save that failed.
+std::string SaveFailureLine(const SaveOutcome& outcome);
+
 void ButtonSaveLogOnClick(NotifyEvent& event);
 void ButtonPrintLogOnClick(NotifyEvent& event);
 

@@ -249,6 +249,10 @@ std::unique_ptr<PopupMenu> HeadlessToolkit::CreatePopupMenu(Form&) {
 int HeadlessToolkit::MessageDialog(const std::string& text, DialogType type, uint32_t buttons,
                                    int helpContext) {
   dialogs.push_back(DialogRecord{text, type, buttons, helpContext});
+  if (whileDialogShows) {
+    const auto during = whileDialogShows;
+    during(dialogs.back());
+  }
   int answer = defaultAnswer;
   if (!answers.empty()) {
     answer = answers.front();

@@ -157,6 +157,9 @@ class HeadlessToolkit : public Toolkit {
   std::vector<DialogRecord> dialogs;
   std::deque<int> answers;
   int defaultAnswer = ModalCancel;
+  // Runs while a message dialog shows (inside its modal loop), before it
+  // is answered: what the program holds while it waits for the user.
+  std::function<void(const DialogRecord&)> whileDialogShows;
   std::vector<MessageBoxRecord> systemErrorBoxes;
   std::vector<std::string> exceptionBoxes;
 

@@ -264,7 +264,9 @@ class HeadlessForm : public HeadlessContainerOf<Form> {
   void SetContextMenu(PopupMenu* menu) override { contextMenu_ = menu; }
   void SetWindowState(WindowState state) override;
   WindowState GetWindowState() const override { return state_; }
-  Rect NormalBounds() const override { return bounds_; }
+  // A freed form has no window left: it answers neutral bounds, as a
+  // destroyed window does.
+  Rect NormalBounds() const override { return freed_ ? Rect{} : bounds_; }
   void Close() override;
   void BringToFront() override;
   void SendToBack() override;
