@@ -8,6 +8,7 @@
 
 #include "core/RunRecords.h"
 #include "core/Settings.h"
+#include "platform/Platform.h"
 #include "support/ProgramTest.h"
 
 namespace plovik {
@@ -40,7 +41,8 @@ class CommandLineTest : public test::ProgramTest {
   std::string Parse(const std::string& arguments) {
     tk.dialogs.clear();
     fs.SetCommandLine("\"" + Program + "\" " + arguments);
-    outcome = ParseCommandLine(CommandLineControls{*srcEdit, *dstEdit, *srcSpecs, *ignoreSpecs});
+    outcome = ApplyCommandLine(ParseCommandLine(Sys().CommandLine()),
+                               CommandLineControls{*srcEdit, *dstEdit, *srcSpecs, *ignoreSpecs});
     ApplyCommandLineRule(outcome, stored);
     const TRunOptions& o = RunOptions;
     std::string flags;
@@ -67,6 +69,28 @@ TEST(CommandLineSplitTest, BlanksAndControlsSeparateAndQuotesGroupWithoutEscape)
             (Args{"C:\\My Dir\\p.exe", "a", "b", "xy zw", "c\\d"}));
   EXPECT_EQ(SplitCommandLine("p \"open to the end"), (Args{"p", "open to the end"}));
   EXPECT_TRUE(SplitCommandLine(" \r\n ").empty());
+}
+
+// Reading a command line needs nothing but its text.
+TEST(CommandLineReadTest, UnattendedStartsAndEndsByItselfUnlessTheLineCannotRun) {
+  const CommandLineRequest scheduled = ParseCommandLine("plovik.exe C:\\Src D:\\Out /s/v /U");
+  EXPECT_TRUE(scheduled.given.unattended && scheduled.given.autostart && scheduled.given.terminate);
+  EXPECT_TRUE(scheduled.given.subDirs && scheduled.given.verify && !scheduled.given.empty);
+  EXPECT_EQ(scheduled.source, "C:\\Src");
+  EXPECT_EQ(scheduled.destination, "D:\\Out");
+  EXPECT_FALSE(scheduled.Malformed());
+
+  // Without paths, with help or with a malformed line nothing starts, but
+  // the line still asked for an unattended, automatic run.
+  for (const char* line : {"plovik.exe /u", "plovik.exe C:\\Src D:\\Out /u /?",
+                           "plovik.exe /u C:\\Src D:\\Out", "plovik.exe a b c /u"}) {
+    const CommandLineRequest request = ParseCommandLine(line);
+    EXPECT_TRUE(request.given.unattended && request.automaticAsked) << line;
+    EXPECT_FALSE(request.given.autostart) << line;
+    EXPECT_EQ(request.given.terminate, request.arguments.size() == 1) << line;
+  }
+  EXPECT_TRUE(ParseCommandLine("plovik.exe /u C:\\Src D:\\Out").parameterAfterSwitch);
+  EXPECT_TRUE(ParseCommandLine("plovik.exe a b c /u").tooManyParameters);
 }
 
 TEST_F(CommandLineTest, WithoutArgumentsEverythingComesFromTheSettings) {

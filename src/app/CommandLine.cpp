@@ -31,41 +31,29 @@ std::string WithoutQuotes(std::string text) {
   return text;
 }
 
-void ShowCommandLineError(const char* english, const char* german, const std::string& cmdLine) {
-  Sys().Beep(BeepKind::Exclamation);
-  Tk().MessageDialog(InLanguage(english, german) + std::string("\r") + cmdLine, DialogType::Error,
-                     ButtonOk, 0);
-}
-
-// What the classification of the arguments gathers.
-struct Classification {
-  std::string parameters;  // each path parameter followed by one blank
-  uint8_t parameterCount = 0;
-  bool switchFound = false;
-};
+// ---- reading the text ------------------------------------------------------------------
 
 // Switch arguments (any with "/") go into the switch text; a non-switch
 // argument with ">" is a redirection; every other one is a path parameter.
-Classification ClassifyArguments(const std::vector<std::string>& args) {
-  Classification found;
+void ClassifyArguments(CommandLineRequest& request) {
+  const std::vector<std::string>& args = request.arguments;
   const size_t count = args.size();
   for (size_t i = 0; i < count; ++i) {
     const std::string& arg = args[i];
     if (Contains(arg, "/")) {
-      RunOptions.CmdLineSwitches += arg;
-      found.switchFound = true;
+      request.switches += arg;
+      request.switchFound = true;
       continue;
     }
     const bool redirection = Contains(arg, ">");
-    RunOptions.RedirectionFlag = redirection;
-    if (found.switchFound && !redirection) RunOptions.ErrorFlag = true;
+    request.redirection = redirection;
+    if (request.switchFound && !redirection) request.parameterAfterSwitch = true;
     // Two or more arguments after a redirection.
-    if (redirection && i + 2 < count) RunOptions.ErrorFlag = true;
+    if (redirection && i + 2 < count) request.parameterAfterSwitch = true;
     if (redirection) continue;
-    found.parameters += arg + " ";
-    if (found.parameterCount < std::numeric_limits<uint8_t>::max()) ++found.parameterCount;
+    request.parameters += arg + " ";
+    if (request.parameterCount < std::numeric_limits<uint8_t>::max()) ++request.parameterCount;
   }
-  return found;
 }
 
 std::string RedirectionTargetOf(const std::string& lastArgument) {
@@ -73,27 +61,56 @@ std::string RedirectionTargetOf(const std::string& lastArgument) {
   return start == std::string::npos ? std::string() : lastArgument.substr(start);
 }
 
-void SetFlagsFromSwitches() {
-  const std::string switches = AsciiLower(RunOptions.CmdLineSwitches);
-  TRunOptions& options = RunOptions;
-  options.HelpFlag = Contains(switches, "/?");
-  options.AutostartFlag = Contains(switches, "/a");
-  options.DebugFlag = Contains(switches, "/d");
-  options.EmptyFlag = Contains(switches, "/e");
-  options.IgnoreFileAgeOneHourDiffFlag = Contains(switches, "/f");
-  options.IgnoreFlag = Contains(switches, IgnoreSwitch);
-  options.LogFlag = Contains(switches, "/l");
-  options.NoUpdateFlag = Contains(switches, "/n");
-  options.QuietFlag = Contains(switches, "/q");
-  options.ReportFlag = Contains(switches, "/r");
-  options.SubDirFlag = Contains(switches, "/s");
-  options.TerminateFlag = Contains(switches, "/t");
-  options.VerifyFlag = Contains(switches, "/v");
-  options.EmptyFlag = options.EmptyFlag || !options.SubDirFlag;
-  if (options.DebugFlag) {
-    options.QuietFlag = false;
-    options.ReportFlag = true;
+CommandLineSwitches SwitchesOf(const std::string& switchText) {
+  const std::string switches = AsciiLower(switchText);
+  CommandLineSwitches given;
+  given.help = Contains(switches, "/?");
+  given.autostart = Contains(switches, "/a");
+  given.debug = Contains(switches, "/d");
+  given.empty = Contains(switches, "/e");
+  given.oneHour = Contains(switches, "/f");
+  given.ignore = Contains(switches, IgnoreSwitch);
+  given.log = Contains(switches, "/l");
+  given.noUpdate = Contains(switches, "/n");
+  given.quiet = Contains(switches, "/q");
+  given.report = Contains(switches, "/r");
+  given.subDirs = Contains(switches, "/s");
+  given.terminate = Contains(switches, "/t");
+  given.unattended = Contains(switches, "/u");
+  given.verify = Contains(switches, "/v");
+  given.empty = given.empty || !given.subDirs;
+  if (given.debug) {
+    given.quiet = false;
+    given.report = true;
   }
+  // Unattended: the run starts at once and the program ends by itself.
+  if (given.unattended) given.autostart = given.terminate = true;
+  return given;
+}
+
+// ---- applying it -----------------------------------------------------------------------
+
+void ShowCommandLineError(const char* english, const char* german, const std::string& cmdLine) {
+  Sys().Beep(BeepKind::Exclamation);
+  Tk().MessageDialog(InLanguage(english, german) + std::string("\r") + cmdLine, DialogType::Error,
+                     ButtonOk, 0);
+}
+
+void SetFlagsFrom(const CommandLineSwitches& given) {
+  TRunOptions& options = RunOptions;
+  options.HelpFlag = given.help;
+  options.AutostartFlag = given.autostart;
+  options.DebugFlag = given.debug;
+  options.EmptyFlag = given.empty;
+  options.IgnoreFileAgeOneHourDiffFlag = given.oneHour;
+  options.IgnoreFlag = given.ignore;
+  options.LogFlag = given.log;
+  options.NoUpdateFlag = given.noUpdate;
+  options.QuietFlag = given.quiet;
+  options.ReportFlag = given.report;
+  options.SubDirFlag = given.subDirs;
+  options.TerminateFlag = given.terminate;
+  options.VerifyFlag = given.verify;
 }
 
 // A path parameter or stored path as a full path; the current directory
@@ -167,11 +184,10 @@ void SplitSourceSpecification(uint8_t parameterCount) {
   options.AutostartFlag = false;
 }
 
-void TakePaths(const std::vector<std::string>& args, uint8_t parameterCount,
-               const CommandLineControls& controls) {
+void TakePaths(const CommandLineRequest& request, const CommandLineControls& controls) {
   TRunOptions& options = RunOptions;
-  options.DstPath = ExpandedPath(parameterCount == 2 ? args[1] : Settings.StoredDstPath);
-  options.SrcPath = ExpandedPath(parameterCount >= 1 ? args[0] : Settings.StoredSrcPath);
+  options.DstPath = ExpandedPath(request.destination.value_or(Settings.StoredDstPath));
+  options.SrcPath = ExpandedPath(request.source.value_or(Settings.StoredSrcPath));
   if (options.DebugFlag)
     DebugAdd("SrcPath=" + options.SrcPath +
              "   DirectoryExists=" + BoolText(DirectoryExists(options.SrcPath)));
@@ -182,12 +198,25 @@ void TakePaths(const std::vector<std::string>& args, uint8_t parameterCount,
   Tk().ProcessMessages();
 }
 
-void WriteParseDebugLines(const Classification& found, int argumentCount) {
+void WriteParseDebugLines(const CommandLineRequest& request) {
   const TRunOptions& options = RunOptions;
-  ProtocolAdd(options.ProgramBaseName + " " + found.parameters + options.CmdLineSwitches);
-  ProtocolAdd("ParameterCount = " + std::to_string(found.parameterCount) +
-              "    ParamCount = " + std::to_string(argumentCount));
+  ProtocolAdd(options.ProgramBaseName + " " + request.parameters + options.CmdLineSwitches);
+  ProtocolAdd("ParameterCount = " + std::to_string(request.parameterCount) +
+              "    ParamCount = " + std::to_string(request.arguments.size()));
   ProtocolAdd(options.SrcPath + "< >" + options.SrcFileSpecList[1] + "<");
+}
+
+// The messages about a malformed command line, in the order the reading
+// found the faults.
+void ReportMalformed(const CommandLineRequest& request) {
+  if (request.parameterAfterSwitch)
+    ShowCommandLineError("CommandLine parameter found after commandLine switch or I/O redirection:",
+                         "Kommandozeilen-Parameter nach einem Kommandozeilen-Schalter bzw. einer "
+                         "I/O-Umleitung gefunden",
+                         request.text);
+  if (request.tooManyParameters)
+    ShowCommandLineError("Too many commandLine parameters:", "Zu viele Kommandozeilen-Parameter:",
+                         request.text);
 }
 
 }  // namespace
@@ -218,54 +247,64 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   return args;
 }
 
-CommandLineOutcome ParseCommandLine(const CommandLineControls& controls) {
+CommandLineRequest ParseCommandLine(const std::string& commandLine) {
+  CommandLineRequest request;
+  request.text = WithoutQuotes(commandLine);
+  request.arguments = SplitCommandLine(commandLine);
+  if (!request.arguments.empty()) request.arguments.erase(request.arguments.begin());
+  ClassifyArguments(request);
+  if (request.redirection) request.redirectionTarget = RedirectionTargetOf(request.arguments.back());
+  request.given = SwitchesOf(request.switches);
+  CommandLineSwitches& given = request.given;
+  request.automaticAsked = given.autostart;
+  request.tooManyParameters = request.parameterCount > 2 ||
+                              (given.help && request.parameterCount > 0) ||
+                              CharCount(request.switches) > MaxSwitchTextChars;
+  const std::vector<std::string>& args = request.arguments;
+  if (request.parameterCount >= 1) request.source = args[0];
+  if (request.parameterCount == 2) request.destination = args[1];
+  if (request.parameterCount == 0) given.autostart = false;
+  if (given.ignore) request.ignoreSpecs = ExtractIgnoreSwitchSpecs(request.switches);
+  if (request.Malformed() || given.help) given.autostart = given.terminate = false;
+  return request;
+}
+
+CommandLineOutcome ApplyCommandLine(const CommandLineRequest& request,
+                                    const CommandLineControls& controls) {
   TRunOptions& options = RunOptions;
-  const std::string cmdLineText = WithoutQuotes(Sys().CommandLine());
-  std::vector<std::string> args = SplitCommandLine(Sys().CommandLine());
-  if (!args.empty()) args.erase(args.begin());  // the program itself
-  options.CmdLineSwitches.clear();
-  options.ErrorFlag = false;
-  options.RedirectionFlag = false;
+  options.CmdLineSwitches = request.switches;
+  options.RedirectionFlag = request.redirection;
+  if (request.redirection) options.RedirectionTarget = request.redirectionTarget;
   options.SrcFileSpecCount = 0;
   options.IgnoreFileSpecCount = 0;
-
-  const Classification found = ClassifyArguments(args);
-  if (options.ErrorFlag)
-    ShowCommandLineError("CommandLine parameter found after commandLine switch or I/O redirection:",
-                         "Kommandozeilen-Parameter nach einem Kommandozeilen-Schalter bzw. einer "
-                         "I/O-Umleitung gefunden",
-                         cmdLineText);
-  if (options.RedirectionFlag) options.RedirectionTarget = RedirectionTargetOf(args.back());
-  SetFlagsFromSwitches();
-  const bool switchesTooLong = CharCount(options.CmdLineSwitches) > MaxSwitchTextChars;
-  if (found.parameterCount > 2 || (options.HelpFlag && found.parameterCount > 0) ||
-      switchesTooLong) {
-    ShowCommandLineError("Too many commandLine parameters:", "Zu viele Kommandozeilen-Parameter:",
-                         cmdLineText);
-    options.ErrorFlag = true;
-  }
-  if (found.parameterCount == 0) {
+  ReportMalformed(request);
+  SetFlagsFrom(request.given);
+  options.ErrorFlag = request.Malformed();
+  if (request.parameterCount == 0) {
     options.SrcFileSpecs = controls.ComboBoxSrcFile.Item(1);
     if (!options.IgnoreFlag) options.IgnoreFileSpecs = controls.ComboBoxIgnFile.Item(1);
-    options.AutostartFlag = false;
   }
-  TakePaths(args, found.parameterCount, controls);
-  SplitSourceSpecification(found.parameterCount);
+  TakePaths(request, controls);
+  SplitSourceSpecification(request.parameterCount);
   // The field shows the list as it is kept: at most 16 entries.
   SplitSpecList(options.SrcFileSpecs, ';', options.SrcFileSpecList, options.SrcFileSpecCount);
   controls.ComboBoxSrcFile.SetText(options.SrcFileSpecs);
   if (options.IgnoreFlag) {
-    options.IgnoreFileSpecs = ExtractIgnoreSwitchSpecs(options.CmdLineSwitches);
+    options.IgnoreFileSpecs = request.ignoreSpecs;
+    if (options.DebugFlag)
+      DebugAdd("CmdLineSwitches=" + request.switches +
+               "   CharCount=" + std::to_string(CharCount(request.ignoreSpecs)));
   }
   SplitSpecList(options.IgnoreFileSpecs, ';', options.IgnoreFileSpecList,
                 options.IgnoreFileSpecCount);
-  if (options.DebugFlag) WriteParseDebugLines(found, static_cast<int>(args.size()));
+  if (options.DebugFlag) WriteParseDebugLines(request);
   if (options.ErrorFlag) options.HelpFlag = true;
   if (options.HelpFlag) {
     options.AutostartFlag = false;
     options.TerminateFlag = false;
   }
-  return CommandLineOutcome{found.parameterCount, static_cast<int>(args.size()), found.switchFound};
+  return CommandLineOutcome{request.parameterCount, static_cast<int>(request.arguments.size()),
+                            request.switchFound};
 }
 
 std::string ExtractIgnoreSwitchSpecs(const std::string& switchText) {
@@ -284,8 +323,6 @@ std::string ExtractIgnoreSwitchSpecs(const std::string& switchText) {
       specs += text[i];
     }
   }
-  if (RunOptions.DebugFlag)
-    DebugAdd("CmdLineSwitches=" + switchText + "   CharCount=" + std::to_string(CharCount(specs)));
   return specs;
 }
 

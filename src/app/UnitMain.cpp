@@ -213,17 +213,16 @@ void SetUpTextsAndLists() {
 // file gives the options.
 void TakeCommandLine() {
   TFormMain& f = *FormMain;
-  // "/a" anywhere in the command line, as start-up found it.
-  const bool automaticAsked = RunOptions.AutostartFlag;
-  const CommandLineOutcome outcome =
-      ParseCommandLine(CommandLineControls{*f.EditSrcDir, *f.EditDstDir, *f.ComboBoxSrcFile,
-                                           *f.ComboBoxIgnFile});
+  const CommandLineRequest request = ParseCommandLine(Sys().CommandLine());
+  const CommandLineOutcome outcome = ApplyCommandLine(
+      request, CommandLineControls{*f.EditSrcDir, *f.EditDstDir, *f.ComboBoxSrcFile,
+                                   *f.ComboBoxIgnFile});
   ApplyCommandLineRule(outcome, Settings.StoredOptions);
   // An automatic run that the command line itself kept from starting (a
   // malformed command line, no paths, the question about the source) was
   // refused by its input; help asked for with "/?" is no refusal.
-  const bool helpAsked = AsciiLower(RunOptions.CmdLineSwitches).find("/?") != std::string::npos;
-  if (automaticAsked && !RunOptions.AutostartFlag && (RunOptions.ErrorFlag || !helpAsked))
+  if (request.automaticAsked && !RunOptions.AutostartFlag &&
+      (RunOptions.ErrorFlag || !request.given.help))
     LastRunExitCode = RunRefused;
 }
 
