@@ -8,6 +8,7 @@
 
 #include "core/Delays.h"
 #include "core/RunRecords.h"
+#include "ui/MainForm.h"
 #include "support/ProgramTest.h"
 
 namespace plovik {
@@ -60,11 +61,17 @@ class InstancesTest : public test::ProgramTest {
     InstanceHandles = TInstanceHandles{};
     RunOptions.ProgramBaseName = "plovik";
     ComposeWaitMutexName();
+    // The main window's waiting panel and protocol, where the host shows
+    // the waiting.
+    CreateFormMain();
+    panel = FormMain->PanelWaitToGo.get();
+    FormMain->MemoProtocol->SetBounds(0, 200, 1000, 400);
     panel->SetBounds(0, 0, 300, 40);
     panel->SetVisible(false);
   }
   void TearDown() override {
     CloseInstanceMutexes();
+    DestroyFormMain();
     ProgramTest::TearDown();
   }
 
@@ -91,7 +98,7 @@ class InstancesTest : public test::ProgramTest {
     });
   }
 
-  std::unique_ptr<Panel> panel = tk.CreatePanel(*form);
+  Panel* panel = nullptr;
 };
 
 TEST_F(InstancesTest, NumbersAreTakenInTurnAndFreeAgainWhenTheirInstanceEnds) {
@@ -128,8 +135,8 @@ TEST_F(InstancesTest, AFreeOrAbandonedWaitMutexIsTakenAtOnceAndReleasedCompletel
   auto held = WaitMutexIn(*crashed);
   ASSERT_EQ(*held->TryTake(), Take::Taken);
   crashed->EndProcess();
-  EXPECT_TRUE(WaitForTurn(*panel, *memo));
-  EXPECT_TRUE(WaitForTurn(*panel, *memo));  // owned twice now
+  EXPECT_EQ(WaitForTurn(), Turn::Ours);
+  EXPECT_EQ(WaitForTurn(), Turn::Ours);  // owned twice now
   auto probe = fs.StartProcess();
   EXPECT_EQ(*WaitMutexIn(*probe)->TryTake(), Take::Busy);
   ReleaseWaitMutex();
@@ -159,7 +166,7 @@ TEST_F(InstancesTest, AWaitingInstanceSleepsUntilTheTurnIsFreeAndLetsLowerNumber
       freedAt = fs.TickCount();
     });
   });
-  EXPECT_TRUE(WaitForTurn(*panel, *memo));
+  EXPECT_EQ(WaitForTurn(), Turn::Ours);
   EXPECT_GT(freedAt, 0u);
   EXPECT_GE(fs.TickCount(), freedAt + 150);
   EXPECT_FALSE(panel->Visible());
@@ -170,17 +177,17 @@ TEST_F(InstancesTest, AWaitingInstanceSleepsUntilTheTurnIsFreeAndLetsLowerNumber
 TEST_F(InstancesTest, AbortWhileWaitingEndsTheWaitAndHidesThePanel) {
   RunOptions.InstanceNumber = 2;
   RunOptions.AutostartFlag = true;
-  tk.SetMainForm(form.get());
+  tk.SetMainForm(FormMain->Self.get());
   auto otherWindow = tk.CreateForm();
   auto updating = fs.StartProcess();
   auto held = WaitMutexIn(*updating);
   ASSERT_EQ(*held->TryTake(), Take::Taken);
   At(fs.TickCount() + 2000, [] { RunState.AbortRequested = true; });
-  EXPECT_FALSE(WaitForTurn(*panel, *memo));
+  EXPECT_EQ(WaitForTurn(), Turn::Stopped);
   EXPECT_EQ(RunState.ActivityState, Idle);
   EXPECT_FALSE(panel->Visible());
   // An automatic run of a later instance goes to the back instead of beeping.
-  EXPECT_EQ(tk.ZOrder().back(), &AsHeadless(*form));
+  EXPECT_EQ(tk.ZOrder().back(), &AsHeadless(*FormMain->Self));
   EXPECT_TRUE(fs.Beeps().empty());
   EXPECT_TRUE(ProtocolLines().empty());
 }

@@ -219,8 +219,7 @@ TEST_F(MainWindowTest, PickingTheSeparatorTakesTheEntryNextToIt) {
   // below it is taken.
   ComboBox& ignore = *F().ComboBoxIgnFile;
   ignore.SetText(SeparatorLine);
-  NotifyEvent change{ignore};
-  ComboBoxOnChange(change);
+  SpecBoxChanged(ignore);
   EXPECT_EQ(ignore.Text(), "*.BAK;*.TMP;*.WBK;*.$$$;~*.*;*.~*");
   EXPECT_EQ(RunOptions.IgnoreFileSpecs, ignore.Text());
   // With remembered entries, the newest one.
@@ -344,17 +343,17 @@ TEST_F(MainWindowTest, WindowKeysToggleDebugSelectTheProtocolAndPressAbort) {
   EXPECT_TRUE(f.MemoProtocol->Focused());
   EXPECT_TRUE(AsHeadless(*f.MemoProtocol).WholeTextSelected());
 
-  int aborts = 0;
-  FormMainHandlers handlers = f.Handlers;
-  handlers.ButtonAbortOnClick = [&](NotifyEvent& e) {
-    EXPECT_EQ(&e.sender, f.ButtonAbort.get());
-    ++aborts;
-  };
-  InstallHandlers(handlers);
+  // Escape aborts only while the Abort button can be pressed; an abort
+  // during a run beeps and gives the window back.
   MainForm().PressKey(KeyEscape);
+  EXPECT_FALSE(RunState.AbortRequested);
   f.ButtonAbort->SetEnabled(true);
+  RunState.RunActive = true;
   MainForm().PressKey(KeyEscape);
-  EXPECT_EQ(aborts, 1);
+  EXPECT_TRUE(RunState.AbortRequested);
+  EXPECT_FALSE(RunState.RunActive);
+  EXPECT_FALSE(f.ButtonAbort->Enabled());
+  EXPECT_EQ(fs.Beeps(), std::vector<BeepKind>{BeepKind::Default});
 }
 
 TEST_F(MainWindowTest, AClosingWhileBusyIsRefusedAndTurnedIntoRequests) {

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/Protocol.h"
+#include "core/RunHost.h"
 #include "core/RunRecords.h"
 #include "core/SubDirs.h"
 #include "engine/FileSpecs.h"
@@ -91,9 +92,10 @@ CommandLineSwitches SwitchesOf(const std::string& switchText) {
 // ---- applying it -----------------------------------------------------------------------
 
 void ShowCommandLineError(const char* english, const char* german, const std::string& cmdLine) {
-  Sys().Beep(BeepKind::Exclamation);
-  Tk().MessageDialog(InLanguage(english, german) + std::string("\r") + cmdLine, DialogType::Error,
-                     ButtonOk, 0);
+  Question question;
+  question.kind = QuestionKind::CommandLineError;
+  question.text = InLanguage(english, german) + std::string("\r") + cmdLine;
+  Host().Ask(question);
 }
 
 void SetFlagsFrom(const CommandLineSwitches& given) {
@@ -148,15 +150,19 @@ size_t LastSpecDelimiter(const std::string& text) {
 }
 
 bool AskSpecification(const std::string& srcPath, const std::string& specs) {
-  Sys().Beep(BeepKind::Question);
-  const std::string question =
+  Question question;
+  question.kind = QuestionKind::SourceAsSpec;
+  question.style = QuestionStyle::Confirmation;
+  question.sound = BeepKind::Question;
+  question.buttons = QuestionYes | QuestionNo;
+  question.subject = srcPath;
+  question.text =
       LanguageIndex == 1
           ? "Quellverzeichnis  " + srcPath + "  nicht gefunden.\rSoll  " + specs +
                 "  als ein Dateiname interpretiert werden?"
           : "Source directory  " + srcPath + "  not found.\rIs  " + specs +
                 "  to be considered as a file name specification?";
-  return Tk().MessageDialog(question, DialogType::Confirmation, ButtonYes | ButtonNo, 0) ==
-         ModalYes;
+  return Host().Ask(question) == AnswerYes;
 }
 
 // A source path that is no directory may end in the file specification.

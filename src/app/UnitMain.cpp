@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/Settings.h"
 #include "core/Protocol.h"
+#include "core/RunHost.h"
 #include "core/RunRecords.h"
 #include "engine/FileSpecs.h"
 #include "lib/XStrings.h"
@@ -16,6 +17,7 @@
 #include "ui/MainForm.h"
 #include "ui/MainFormHandlers.h"
 #include "ui/UnitDebug.h"
+#include "ui/WindowHost.h"
 
 namespace plovik {
 
@@ -36,6 +38,9 @@ constexpr int SrcFileExtraLines = 6;
 constexpr int IgnFileExtraLines = 5;
 constexpr uint16_t KeyA = 'A';
 constexpr uint16_t KeyD = 'D';
+
+// The run host of the program: the window.
+WindowHost windowHost;
 
 void InstallMainHandlers() {
   FormMainHandlers handlers = FormMain->Handlers;
@@ -81,6 +86,7 @@ TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber) {
 // ---- the program's start ----------------------------------------------------------------------
 
 void InitializeUnitMain() {
+  InstallHost(&windowHost);
   RunOptions.OneHour = ComputeOneHour();
   LocateSettingsFile();
   ReadLanguageEarly();
@@ -142,8 +148,7 @@ void FormMainOnCreate() {
   WriteFlagDump();
   Tk().ProcessMessages();
   if (RunOptions.AutostartFlag && !RunState.CloseAfterStart) {
-    NotifyEvent start{*FormMain->Self};
-    ButtonStartOnClick(start);
+    StartRun();
   } else {
     // An automatic run the user closed the window on never starts.
     if (RunOptions.AutostartFlag) LastRunExitCode = RunAborted;
@@ -290,8 +295,7 @@ void FormMainOnKeyDown(KeyEvent& event) {
   if (event.key == KeyEscape && event.shift == ShiftState::None) {
     if (!f.ButtonAbort->Enabled()) return;
     event.handled = true;
-    NotifyEvent abort{*f.ButtonAbort};
-    if (f.Handlers.ButtonAbortOnClick) f.Handlers.ButtonAbortOnClick(abort);
+    AbortRun();
   } else if (event.key == KeyA && event.shift == ShiftState::Ctrl) {
     event.handled = true;
     f.MemoProtocol->SetFocus();
@@ -373,11 +377,13 @@ void FormMainOnCloseQuery(CloseQueryEvent& event) {
   if (text.empty()) {
     RunState.CloseRequested = true;
   } else {
-    Sys().Beep(BeepKind::Exclamation);
-    const std::string question =
-        text + "\r\r" + (German() ? "Abbrechen und Programm beenden?" : "Abort and terminate application?");
-    RunState.CloseRequested =
-        Tk().MessageDialog(question, DialogType::Warning, ButtonYes | ButtonNo, 0) == ModalYes;
+    Question question;
+    question.kind = QuestionKind::CloseWhileBusy;
+    question.text = text + "\r\r" +
+                    (German() ? "Abbrechen und Programm beenden?" : "Abort and terminate application?");
+    question.buttons = QuestionYes | QuestionNo;
+    question.style = QuestionStyle::Warning;
+    RunState.CloseRequested = Host().Ask(question) == AnswerYes;
   }
   if (!RunState.CloseRequested) return;
   if (state == WaitingForInstances || state == Updating) {

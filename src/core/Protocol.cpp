@@ -107,6 +107,10 @@ void ProtocolAdd(const std::string& line) {
   ProtocolLastCount = memo->Count();
 }
 
+int ProtocolLineCount() {
+  return bound.MemoProtocol != nullptr ? bound.MemoProtocol->Count() : 0;
+}
+
 void DebugAdd(const std::string& line) {
   if (!DebugWindowReady) {
     ProtocolAdd(line);

@@ -31,6 +31,8 @@ extern bool DebugWindowReady;
 extern bool PrinterAvailable;
 
 void ProtocolAdd(const std::string& line);
+// How many lines the protocol holds.
+int ProtocolLineCount();
 void DebugAdd(const std::string& line);
 void ProtocolClear();
 // The memo's change event.

@@ -674,6 +674,12 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   } while (NextEntry(*search, file, IsFileEntry));
 }
 
+WalkOutcome WalkTree(const WalkJob& job) {
+  RunState.RunDialogAnswer = AnswerOk;
+  WalkTree(job.srcDir, job.dstDir);
+  return WalkOutcome{RunState.AbortRequested, RunState.RunDialogAnswer};
+}
+
 void WalkTree(std::string srcDir, std::string dstDir) {
   if (RunEnded()) return;
   if (walkDepth == 0) {

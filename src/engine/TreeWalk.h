@@ -4,7 +4,32 @@
 #include <cstdint>
 #include <string>
 
+#include "core/RunHost.h"
+#include "core/RunRecords.h"
+
 namespace plovik {
+
+// What a walk works on: the two roots, the run options it follows, the
+// counters it fills, the host it reports through, and the protocol's
+// width for paths.
+struct WalkJob {
+  std::string srcDir;
+  std::string dstDir;
+  const TRunOptions& options;
+  TRunCounters& counters;
+  RunHost& host;
+  uint16_t pathChars = 0xFFFF;
+};
+
+// How a walk ended.
+struct WalkOutcome {
+  bool stopped = false;       // the user stopped it (Abort, Escape, the close box)
+  int16_t answer = AnswerOk;  // the answer of its last question
+  bool Aborted() const { return stopped || answer == AnswerAbort; }
+};
+
+// Brings the destination tree up to date from the source tree.
+WalkOutcome WalkTree(const WalkJob& job);
 
 void WalkTree(std::string srcDir, std::string dstDir);
 void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,

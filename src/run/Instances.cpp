@@ -1,6 +1,8 @@
 #include "run/Instances.h"
 
 #include "core/Delays.h"
+#include "core/RunHost.h"
+#include "toolkit/Toolkit.h"
 #include "core/RunRecords.h"
 
 namespace plovik {
@@ -31,23 +33,10 @@ NamedMutex* OpenWaitMutex() {
   return InstanceHandles.WaitMutex.get();
 }
 
-void ShowWaitingPanel(Panel& panel, const Control& memo) {
-  panel.SetBounds(memo.Left() + (memo.Width() - panel.Width()) / 2,
-                  memo.Top() + (memo.Height() - panel.Height()) / 2, panel.Width(),
-                  panel.Height());
-  panel.SetVisible(true);
-  Form* mainForm = Tk().MainForm();
-  if (RunOptions.AutostartFlag && RunOptions.InstanceNumber > 1 && mainForm != nullptr) {
-    mainForm->SendToBack();
-  } else {
-    Sys().Beep(BeepKind::Exclamation);
-  }
-}
-
-bool StopWaiting(Panel& panel) {
+Turn StopWaiting(Turn how) {
   RunState.ActivityState = Idle;
-  panel.SetVisible(false);
-  return false;
+  Host().ShowWaiting(false);
+  return how;
 }
 
 }  // namespace
@@ -86,14 +75,16 @@ uint16_t RetryDelayMs(int32_t instanceNumber) {
   return static_cast<uint16_t>((number - 1) * RetryDelayPerNumberMs);
 }
 
-bool WaitForTurn(Panel& panelWaitToGo, const Control& memoProtocol) {
+Turn WaitForTurn(uint64_t limitMs) {
   NamedMutex* mutex = OpenWaitMutex();
-  if (mutex == nullptr || TakeWithoutWaiting(*mutex)) return true;
+  if (mutex == nullptr || TakeWithoutWaiting(*mutex)) return Turn::Ours;
   RunState.ActivityState = WaitingForInstances;
-  ShowWaitingPanel(panelWaitToGo, memoProtocol);
+  Host().ShowWaiting(true);
+  const uint64_t start = Sys().TickCount();
+  const auto timedOut = [&] { return limitMs > 0 && Sys().TickCount() - start >= limitMs; };
   for (;;) {
-    Tk().ProcessMessages();
-    if (RunState.AbortRequested) return StopWaiting(panelWaitToGo);
+    if (Host().ProcessPending() != HostSignal::GoOn) return StopWaiting(Turn::Stopped);
+    if (timedOut()) return StopWaiting(Turn::TimedOut);
     const Wake wake = Sys().WaitForMessageOrMutex(mutex, WaitSliceMs);
     if (wake != Wake::Taken && wake != Wake::Abandoned) continue;
     // The mutex came free and is ours for the moment. Every waiting
@@ -101,10 +92,10 @@ bool WaitForTurn(Panel& panelWaitToGo, const Control& memoProtocol) {
     // tries again after its own delay, so the lowest number goes first.
     ReleaseWaitMutex();
     DelayAbortable(RetryDelayMs(RunOptions.InstanceNumber), RunState.AbortRequested);
-    if (RunState.AbortRequested) return StopWaiting(panelWaitToGo);
+    if (RunState.AbortRequested) return StopWaiting(Turn::Stopped);
     if (TakeWithoutWaiting(*mutex)) {
-      panelWaitToGo.SetVisible(false);
-      return true;
+      Host().ShowWaiting(false);
+      return Turn::Ours;
     }
   }
 }

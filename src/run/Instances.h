@@ -11,7 +11,6 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "toolkit/Toolkit.h"
 
 namespace plovik {
 
@@ -50,15 +49,22 @@ void ComposeWaitMutexName();
 // number tries sooner. An instance without a number waits like the highest.
 uint16_t RetryDelayMs(int32_t instanceNumber);
 
-// Waits until this instance owns the wait mutex. Free at once: returns true
-// and shows nothing. Otherwise sets ActivityState to WaitingForInstances,
-// shows the waiting panel centred over the protocol memo (and sends the main
-// window to the back for an automatic run of an instance above 1, or beeps),
-// and waits without using the processor for the mutex or a window message,
-// processing the messages, until it owns the mutex (true; the panel is
-// hidden again) or AbortRequested is set (false; ActivityState is Idle and
-// the panel hidden). An abandoned mutex counts as taken over.
-bool WaitForTurn(Panel& panelWaitToGo, const Control& memoProtocol);
+// How a wait for the turn ended.
+enum class Turn {
+  Ours,      // this instance owns the wait mutex now
+  Stopped,   // the user stopped the waiting (AbortRequested)
+  TimedOut,  // the limit passed first
+};
+
+// Waits until this instance owns the wait mutex. Free at once: the turn is
+// ours and nothing shows. Otherwise sets ActivityState to
+// WaitingForInstances, shows the waiting panel through the run host, and
+// waits without using the processor for the mutex or a window message,
+// processing the messages, until it owns the mutex (the panel is hidden
+// again), the user stops it, or limitMs (0: no limit) has passed; in the
+// last two cases ActivityState is Idle and the panel hidden. An abandoned
+// mutex counts as taken over.
+Turn WaitForTurn(uint64_t limitMs = 0);
 
 // Gives up every level of ownership of the wait mutex that this process
 // holds (releases until a release fails).

@@ -9,12 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "core/RunHost.h"
 #include "core/RunRecords.h"
 
 namespace plovik {
-
-// The field a refused input is in.
-enum class InputField { EditSrcDir, EditDstDir, ComboBoxSrcFile, ComboBoxIgnFile };
 
 struct InputRefusal {
   std::string message;  // the box's text, in the current language

@@ -6,6 +6,7 @@
 #include "core/Delays.h"
 #include "core/Drives.h"
 #include "core/Protocol.h"
+#include "core/RunHost.h"
 #include "core/RunRecords.h"
 #include "core/SubDirs.h"
 #include "engine/FileSpecs.h"
@@ -14,7 +15,6 @@
 #include "run/Instances.h"
 #include "run/RunDriver.h"
 #include "run/RunSteps.h"
-#include "ui/MainForm.h"
 
 namespace plovik {
 
@@ -28,39 +28,23 @@ constexpr uint16_t ReconnectPauseMs = 100;
 
 // ---- boxes and the faulty field --------------------------------------------------------------
 
-int ShowCheckBox(const std::string& text, uint32_t buttons) {
-  Sys().Beep(BeepKind::Exclamation);
-  return Tk().MessageDialog(text, DialogType::Error, buttons, 0);
-}
-
-void FocusField(InputField field, int caret) {
-  TFormMain& f = *FormMain;
-  switch (field) {
-    case InputField::EditSrcDir:
-    case InputField::EditDstDir: {
-      Edit& edit = field == InputField::EditSrcDir ? *f.EditSrcDir : *f.EditDstDir;
-      edit.SetEnabled(true);
-      edit.SetFocus();
-      edit.SetSelStart(caret);
-      break;
-    }
-    case InputField::ComboBoxSrcFile:
-    case InputField::ComboBoxIgnFile: {
-      ComboBox& box = field == InputField::ComboBoxSrcFile ? *f.ComboBoxSrcFile : *f.ComboBoxIgnFile;
-      box.SetEnabled(true);
-      box.SetFocus();
-      box.SetSelStart(caret);
-      break;
-    }
-  }
+int AskAbout(QuestionKind kind, const std::string& text, uint32_t buttons,
+             const std::string& subject) {
+  Question question;
+  question.kind = kind;
+  question.text = text;
+  question.buttons = buttons;
+  question.subject = subject;
+  return Host().Ask(question);
 }
 
 // A retry box: Retry repeats the check, anything else ends the run as a
 // refused input.
-bool RetryOrRefuse(const std::string& text, InputField field) {
-  const int answer = ShowCheckBox(text, ButtonAbort | ButtonRetry);
-  FocusField(field, DriveCaret);
-  if (answer == ModalRetry) return true;
+bool RetryOrRefuse(const std::string& text, InputField field, char letter) {
+  const int answer =
+      AskAbout(QuestionKind::DriveRetry, text, QuestionAbort | QuestionRetry, std::string(1, letter) + ":");
+  Host().FocusField(field, DriveCaret);
+  if (answer == AnswerRetry) return true;
   EndWithRefusal(InputRefusal{std::string(), field, DriveCaret});
   return false;
 }
@@ -73,36 +57,34 @@ std::string DriveText(const char* english, const char* german, char letter,
 // ---- paths and specifications ----------------------------------------------------------------
 
 // The field's text cleaned up and written back, the caret at its end.
-std::string TakePath(Edit& edit) {
-  const std::string path = CleanUpPath(edit.Text());
-  edit.SetText(path);
-  edit.SetSelStart(static_cast<int>(CharCount(path)));
+std::string TakePath(InputField field) {
+  const std::string path = CleanUpPath(Host().FieldText(field));
+  Host().SetFieldText(field, path);
   return path;
 }
 
 // The box's text split into its list; the box shows the list as it is kept.
-void TakeSpecs(ComboBox& box, std::string& specs, SpecList& list, uint8_t& count) {
-  specs = box.Text();
+void TakeSpecs(InputField field, std::string& specs, SpecList& list, uint8_t& count) {
+  specs = Host().FieldText(field);
   SplitSpecList(specs, ';', list, count);
-  if (specs != box.Text()) box.SetText(specs);
+  Host().SetFieldText(field, specs);
 }
 
 std::optional<InputRefusal> CheckPathsAndSpecs() {
-  TFormMain& f = *FormMain;
   TRunOptions& o = RunOptions;
-  o.SrcPath = TakePath(*f.EditSrcDir);
+  o.SrcPath = TakePath(InputField::EditSrcDir);
   if (auto refusal = CheckPathForm(o.SrcPath, PathRole::Source)) return refusal;
-  TakeSpecs(*f.ComboBoxSrcFile, o.SrcFileSpecs, o.SrcFileSpecList, o.SrcFileSpecCount);
+  TakeSpecs(InputField::ComboBoxSrcFile, o.SrcFileSpecs, o.SrcFileSpecList, o.SrcFileSpecCount);
   if (auto refusal = CheckSpecEntries(o.SrcFileSpecList, o.SrcFileSpecCount, SpecRole::Source))
     return refusal;
   if (o.IgnoreFlag) {
-    TakeSpecs(*f.ComboBoxIgnFile, o.IgnoreFileSpecs, o.IgnoreFileSpecList,
+    TakeSpecs(InputField::ComboBoxIgnFile, o.IgnoreFileSpecs, o.IgnoreFileSpecList,
               o.IgnoreFileSpecCount);
     if (auto refusal =
             CheckSpecEntries(o.IgnoreFileSpecList, o.IgnoreFileSpecCount, SpecRole::Ignore))
       return refusal;
   }
-  o.DstPath = TakePath(*f.EditDstDir);
+  o.DstPath = TakePath(InputField::EditDstDir);
   return CheckPathForm(o.DstPath, PathRole::Destination);
 }
 
@@ -131,13 +113,13 @@ std::string CommandLineLine() {
 // Tries to reconnect a missing drive until it exists, the deadline has
 // passed or the user stopped it; every attempt is made at least once.
 void Reconnect(char letter, uint64_t deadline) {
-  SetCursors(CursorKind::Hourglass);
+  Host().SetBusyCursor(true);
   RunState.AbortRequested = false;
   do {
-    (void)ConnectNetworkDrive(FormMain->Self->Handle(), letter);
+    (void)ConnectNetworkDrive(Host().DialogOwner(), letter);
     if (!DriveExists(letter)) Delay(ReconnectPauseMs);
   } while (!DriveExists(letter) && Sys().TickCount() <= deadline && !RunState.AbortRequested);
-  SetCursors(CursorKind::Default);
+  Host().SetBusyCursor(false);
 }
 
 // A drive that is missing: reconnected if it can be. False when the run
@@ -166,11 +148,11 @@ bool CheckSourceDrive(const RunContext& run) {
   const char letter = DriveLetterOf(path);
   if (!FindDrive(letter, run.startTick + ReconnectMs, PathRole::Source)) return false;
   for (;;) {
-    Tk().ProcessMessages();
+    Host().ProcessPending();
     if (DriveReady(letter)) return true;
     if (!RetryOrRefuse(DriveText("Source drive  ", "Quell-Laufwerk  ", letter, "not ready.",
                                  "nicht bereit."),
-                       InputField::EditSrcDir))
+                       InputField::EditSrcDir, letter))
       return false;
   }
 }
@@ -192,7 +174,7 @@ bool DestinationDriveUsable(char letter, bool& retry) {
                           "is write protected.", "ist schreibgesch\xC3\xBCtzt.");
   }
   if (complaint.empty()) return true;
-  retry = RetryOrRefuse(complaint, InputField::EditDstDir);
+  retry = RetryOrRefuse(complaint, InputField::EditDstDir, letter);
   return false;
 }
 
@@ -208,7 +190,7 @@ bool CheckDestinationDrive(RunContext& run) {
   run.dstDriveNumber = static_cast<uint8_t>(letter - 'A' + 1);
   if (!FindDrive(letter, Sys().TickCount() + ReconnectMs, PathRole::Destination)) return false;
   for (;;) {
-    Tk().ProcessMessages();
+    Host().ProcessPending();
     bool retry = false;
     if (DestinationDriveUsable(letter, retry)) return true;
     if (!retry) return false;
@@ -229,15 +211,14 @@ std::optional<InputRefusal> CheckSourceDirectory() {
 
 void EndWithRefusal(const InputRefusal& refusal) {
   if (!refusal.message.empty()) {
-    ShowCheckBox(refusal.message, ButtonAbort);
-    FocusField(refusal.field, refusal.caret);
+    AskAbout(QuestionKind::InputRefused, refusal.message, QuestionAbort, std::string());
+    Host().FocusField(refusal.field, refusal.caret);
   }
   RunState.ValidationFailed = true;
   RunState.ActivityState = Idle;
   // The program stays, also after an automatic run in its start-up.
   RunState.QuitAtStartup = false;
-  NotifyEvent reset{*FormMain->ButtonStart};
-  ButtonAbortOnClick(reset);
+  ResetAfterRun();
   ReleaseWaitMutex();
   LastRunExitCode = RunRefused;
 }
@@ -248,7 +229,7 @@ void EndStoppedByUser() {
   LastRunExitCode = RunAborted;
   RunState.ActivityState = Idle;
   if (RunState.CloseRequested) {
-    Tk().Terminate(LastRunExitCode);
+    Host().EndProgram(LastRunExitCode);
   } else {
     RunState.QuitAtStartup = false;
   }
@@ -259,8 +240,8 @@ bool CheckRunInputs(RunContext& run) {
     EndWithRefusal(*refusal);
     return false;
   }
-  ProtocolAdd(CommandLineLine());
-  ProtocolAdd("");
+  Host().Protocol(CommandLineLine());
+  Host().Protocol("");
   if (!CheckSourceDrive(run)) return false;
   if (auto refusal = CheckSourceDirectory()) {
     EndWithRefusal(*refusal);

@@ -5,6 +5,7 @@
 
 #include "core/Delays.h"
 #include "core/Protocol.h"
+#include "core/RunHost.h"
 #include "core/RunRecords.h"
 #include "core/Settings.h"
 #include "platform/Platform.h"
@@ -12,8 +13,6 @@
 #include "run/RunDriver.h"
 #include "run/RunSteps.h"
 #include "run/RunSummary.h"
-#include "ui/MainForm.h"
-#include "ui/Messages.h"
 #include "ui/ProtocolFile.h"
 
 namespace plovik {
@@ -27,31 +26,31 @@ constexpr uint64_t LongRunMs = 60000;
 constexpr int32_t CountdownStepMs = 500;
 constexpr uint16_t BlinkMs = 250;
 
-bool RunWasAborted() {
-  return RunState.AbortRequested || RunState.RunDialogAnswer == ModalAbort;
+bool RunWasAborted(const RunContext& run) {
+  return RunState.AbortRequested || run.walk.answer == AnswerAbort;
 }
 
-void WriteAbortLine() {
-  if (!RunWasAborted()) return;
-  ProtocolAdd("");
+void WriteAbortLine(const RunContext& run) {
+  if (!RunWasAborted(run)) return;
+  Host().Protocol("");
   const std::string& base = RunOptions.ProgramBaseName;
-  ProtocolAdd(German() ? "****** " + base + " abgebrochen ******"
-                       : "****** " + base + " aborted ******");
+  Host().Protocol(German() ? "****** " + base + " abgebrochen ******"
+                           : "****** " + base + " aborted ******");
 }
 
 // Two empty lines part the summary from the run's lines when there are
 // lines to part it from.
-void WriteSpacing() {
+void WriteSpacing(const RunContext& run) {
   const TRunOptions& o = RunOptions;
   const TRunCounters& c = RunCounters;
   const int64_t changes = int64_t(c.SubDirsCreated) + c.SubDirAttributesUpdated + c.FilesCopied +
                           c.FileAttributesUpdated;
   const int64_t passedOver = int64_t(c.SubDirsSkipped) + c.FilesIgnored + c.FilesSkipped;
-  const int16_t answer = RunState.RunDialogAnswer;
+  const int16_t answer = run.walk.answer;
   const bool lines = !o.QuietFlag && (changes > 0 || (o.ReportFlag && passedOver > 0));
-  if (lines || answer == ModalAbort || answer == ModalIgnore || o.NoUpdateFlag) {
-    ProtocolAdd("");
-    ProtocolAdd("");
+  if (lines || answer == AnswerAbort || answer == AnswerIgnore || o.NoUpdateFlag) {
+    Host().Protocol("");
+    Host().Protocol("");
   }
 }
 
@@ -71,42 +70,34 @@ void MeasureDestination(const RunContext& run) {
 // failed save becomes a failure line; its box waits until the turn has
 // gone to the other instances.
 SaveOutcome SaveLogAutomatically() {
-  if (!RunOptions.LogFlag || FormMain->MemoProtocol->Count() == 0) return SaveOutcome{};
+  if (!RunOptions.LogFlag || ProtocolLineCount() == 0) return SaveOutcome{};
   const bool abortRequested = RunState.AbortRequested;
   const bool closeRequested = RunState.CloseRequested;
   const SaveOutcome outcome = SaveProtocol(SaveMode::Automatic);
   RunState.AbortRequested = RunState.AbortRequested || abortRequested;
   RunState.CloseRequested = RunState.CloseRequested || closeRequested;
-  if (outcome.error != 0) ProtocolFailure(SaveFailureLine(outcome));
+  if (outcome.error != 0) Host().Failure(SaveFailureLine(outcome));
   return outcome;
 }
 
 int OutcomeOf(const RunContext& run) {
-  if (RunWasAborted()) return RunAborted;
+  if (RunWasAborted(run)) return RunAborted;
   return ProtocolFailureLines != run.failureLinesBefore ? RunCompletedWithFailures : RunCompleted;
 }
 
-void EndProgram() {
-  RunState.ActivityState = Idle;
-  Tk().Terminate(LastRunExitCode);
-}
+void EndProgram() { Host().EndProgram(LastRunExitCode); }
 
 // Blinks "Keep" on the Abort button for the waiting time; the user keeps
 // the program open by pressing it. True when the program is to end.
 bool CountDown() {
-  TFormMain& f = *FormMain;
   RunState.ActivityState = CountingDown;
-  f.ButtonAbort->SetHint(German() ? "Das Programmfenster offen halten.\rAnderenfalls wird es "
-                                    "automatisch geschlossen."
-                                  : "Keep application running.\rOtherwise it will terminate "
-                                    "automatically.");
   RunState.KeepRunning = false;
   const int32_t steps = ClampKeepTime(RunOptions.KeepTime) / CountdownStepMs;
   for (int32_t step = 0; step < steps; ++step) {
-    f.ButtonAbort->SetCaption(German() ? "Halten" : "Keep");
+    Host().CountdownStep(true);
     DelayAbortable(BlinkMs, RunState.KeepRunning);
     if (RunState.KeepRunning) break;
-    f.ButtonAbort->SetCaption("");
+    Host().CountdownStep(false);
     DelayAbortable(BlinkMs, RunState.KeepRunning);
     if (RunState.KeepRunning) break;
   }
@@ -122,10 +113,9 @@ void LeaveRun(const RunContext& run) {
   // window would only cover theirs.
   if (o.AutostartFlag && o.TerminateFlag && OtherInstanceRunning(o.InstanceNumber))
     return EndProgram();
-  if (!o.TerminateFlag || RunState.RunDialogAnswer == ModalAbort || o.DebugFlag ||
+  if (!o.TerminateFlag || run.walk.answer == AnswerAbort || o.DebugFlag ||
       RunState.AbortRequested || RunState.CloseRequested) {
-    NotifyEvent reset{*FormMain->ButtonStart};
-    ButtonAbortOnClick(reset);
+    ResetAfterRun();
     RunState.QuitAtStartup = false;
     RunState.ActivityState = Idle;
     return;
@@ -139,15 +129,15 @@ void LeaveRun(const RunContext& run) {
 }  // namespace
 
 void FinishRun(const RunContext& run) {
-  WriteAbortLine();
-  WriteSpacing();
+  WriteAbortLine(run);
+  WriteSpacing(run);
   MeasureDestination(run);
   WriteRunSummary(RunCounters);
   const SaveOutcome saved = SaveLogAutomatically();
   ReleaseWaitMutex();
   RunState.RunActive = false;
   LastRunExitCode = OutcomeOf(run);
-  if (saved.error != 0) ReportWriteFailure(saved.path, saved.error);
+  if (saved.error != 0) ReportSaveFailure(saved);
   LeaveRun(run);
 }
 

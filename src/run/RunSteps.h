@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "engine/TreeWalk.h"
 #include "run/PathChecks.h"
 
 namespace plovik {
@@ -13,15 +14,16 @@ namespace plovik {
 constexpr uint8_t NoDriveNumber = 255;
 
 struct RunContext {
-  uint64_t startTick = 0;                // the steady clock at the run's start
+  uint64_t startTick = 0;                  // the steady clock at the run's start
   uint8_t dstDriveNumber = NoDriveNumber;  // 1 for A: to 26 for Z:
-  int32_t failureLinesBefore = 0;        // ProtocolFailureLines before the walk
+  int32_t failureLinesBefore = 0;          // ProtocolFailureLines before the walk
+  WalkOutcome walk;                        // how the walk ended
 };
 
 // Takes the paths and specifications from the window and checks them, the
 // drives and the containment (reconnecting network drives on the way). True
-// when the run goes on; false when it has ended (its box shown and the
-// window reset, or stopped by the user).
+// when the run goes on; false when it has ended (its refusal reported and
+// the window reset, or stopped by the user).
 bool CheckRunInputs(RunContext& run);
 
 // The ends of a run before the walk: a refused input (its box, the faulty

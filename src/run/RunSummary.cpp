@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "lib/XStrings.h"
-#include "toolkit/Toolkit.h"
-#include "core/Protocol.h"
+#include "core/RunHost.h"
+#include "core/RunRecords.h"
 
 namespace plovik {
 
@@ -77,27 +77,13 @@ std::string DestinationLine(const TRunCounters& c) {
          " bytes free";
 }
 
-// Appends straight to the memo. A memo that refuses the line (it is full)
-// gets it through ProtocolAdd, whose workaround makes room, so no summary
-// line is lost. The direct appends bypass ProtocolAdd's record of the line
-// count, so that record is brought up to date before ProtocolAdd looks at it.
-void AppendSummaryLine(const std::string& line) {
-  Memo* memo = BoundProtocol().MemoProtocol;
-  if (memo != nullptr && memo->Append(line)) return;
-  if (memo != nullptr) ProtocolLastCount = memo->Count();
-  ProtocolAdd(line);
-}
-
 }  // namespace
 
 void WriteRunSummary(const TRunCounters& counters) {
-  Tk().ProcessMessages();
   std::vector<std::string> lines =
       LanguageIndex == 1 ? GermanBlock(counters) : EnglishBlock(counters);
   if (HasDestinationLine(counters)) lines.push_back(DestinationLine(counters));
-  for (const std::string& line : lines) AppendSummaryLine(line);
-  // Later protocol lines start from the memo's true line count.
-  if (Memo* memo = BoundProtocol().MemoProtocol) ProtocolLastCount = memo->Count();
+  Host().ProtocolBlock(lines);
 }
 
 }  // namespace plovik

@@ -217,10 +217,10 @@ void WireControls(TFormMain& f) {
   f.CheckBoxIgnoreFileAgeOneHourDiff->SetOnClick(CheckBoxIgnoreFileAgeOneHourDiffOnClick);
   f.CheckBoxDebug->SetOnClick(CheckBoxDebugOnClick);
   for (ComboBox* box : {f.ComboBoxSrcFile.get(), f.ComboBoxIgnFile.get()}) {
-    box->SetOnEnter(ComboBoxOnEnter);
-    box->SetOnExit(ComboBoxOnExit);
-    box->SetOnChange(ComboBoxOnChange);
-    box->SetOnDropDown(ComboBoxOnDropDown);
+    box->SetOnEnter([box](NotifyEvent&) { SpecBoxEnteredOrLeft(*box); });
+    box->SetOnExit([box](NotifyEvent&) { SpecBoxEnteredOrLeft(*box); });
+    box->SetOnChange([box](NotifyEvent&) { SpecBoxChanged(*box); });
+    box->SetOnDropDown([box](NotifyEvent&) { SpecBoxDroppedDown(*box); });
   }
   f.ButtonSrcDir->SetOnClick(ButtonSrcDirOnClick);
   f.ButtonDstDir->SetOnClick(ButtonDstDirOnClick);

@@ -39,7 +39,6 @@ void FocusWithCaretAtEnd(Input& input) {
   input.SetSelStart(static_cast<int>(input.Text().size()));
 }
 
-ComboBox* SpecBoxOf(NotifyEvent& event) { return dynamic_cast<ComboBox*>(&event.sender); }
 int TagIndex(const ComboBox& box) { return box.Tag() == 1 ? 1 : 0; }
 
 // The specification text of a box's tag: the source or the ignore list.
@@ -58,11 +57,6 @@ void RememberAndSelect(ComboBox& box, const std::string& text) {
   box.SetItemIndex(0);
 }
 
-void EnterOrExit(NotifyEvent& event) {
-  ComboBox* box = SpecBoxOf(event);
-  if (box == nullptr) return;
-  RememberAndSelect(*box, TrimmedBack(*box));
-}
 
 // The screen point of a control's client position on the main form.
 void ClientToScreen(const Control& control, int& x, int& y) {
@@ -201,26 +195,21 @@ void RememberSpec(const std::string& text, ComboBox& box, int32_t& counter, int3
   box.InsertItem(0, text);
 }
 
-void ComboBoxOnEnter(NotifyEvent& event) { EnterOrExit(event); }
-void ComboBoxOnExit(NotifyEvent& event) { EnterOrExit(event); }
+void SpecBoxEnteredOrLeft(ComboBox& box) { RememberAndSelect(box, TrimmedBack(box)); }
 
-void ComboBoxOnDropDown(NotifyEvent& event) {
-  ComboBox* box = SpecBoxOf(event);
-  if (box == nullptr) return;
-  const std::string text = TrimmedBack(*box);
+void SpecBoxDroppedDown(ComboBox& box) {
+  const std::string text = TrimmedBack(box);
   if (text.empty()) return;
-  RememberAndSelect(*box, text);
-  SpecsOf(*box) = box->Text();
+  RememberAndSelect(box, text);
+  SpecsOf(box) = box.Text();
 }
 
-void ComboBoxOnChange(NotifyEvent& event) {
-  ComboBox* box = SpecBoxOf(event);
-  if (box == nullptr) return;
-  if (box->Text() == SeparatorLine) {
+void SpecBoxChanged(ComboBox& box) {
+  if (box.Text() == SeparatorLine) {
     // The separator is no specification: the entry next to it is taken.
-    box->SetItemIndex(box->ItemCount() > 1 && box->Item(0) == SeparatorLine ? 1 : 0);
+    box.SetItemIndex(box.ItemCount() > 1 && box.Item(0) == SeparatorLine ? 1 : 0);
   }
-  SpecsOf(*box) = Trim(box->Text());
+  SpecsOf(box) = Trim(box.Text());
 }
 
 // ---- buttons --------------------------------------------------------------------------------
@@ -288,8 +277,7 @@ void MenuItemDefaultIgnoreFileSpecsOnClick(MenuItem&) {
   Settings.MaxIgnoreFileSpec = value;
   ComboBox& box = *FormMain->ComboBoxIgnFile;
   box.SetText(value);
-  NotifyEvent event{box};
-  ComboBoxOnEnter(event);
+  SpecBoxEnteredOrLeft(box);
 }
 
 void MenuItemProtocolScreenFontOnClick(MenuItem&) {

@@ -39,12 +39,18 @@ void CheckBoxNoUpdateOnClick(NotifyEvent& event);
 void CheckBoxIgnoreFileAgeOneHourDiffOnClick(NotifyEvent& event);
 void CheckBoxDebugOnClick(NotifyEvent& event);
 
-// ---- specification boxes, told apart by their tag
+// ---- specification boxes (each knows by its tag whether it holds the source
+// or the ignore specifications)
 void RememberSpec(const std::string& text, ComboBox& box, int32_t& counter, int32_t limit);
-void ComboBoxOnEnter(NotifyEvent& event);
-void ComboBoxOnExit(NotifyEvent& event);
-void ComboBoxOnChange(NotifyEvent& event);
-void ComboBoxOnDropDown(NotifyEvent& event);
+// The box got or lost the focus: its trimmed text goes to the top of its
+// history and is selected.
+void SpecBoxEnteredOrLeft(ComboBox& box);
+// The list is about to open: the same for a text that is not empty, which
+// also becomes the box's specification text.
+void SpecBoxDroppedDown(ComboBox& box);
+// The text changed (typed or picked); the separator line picks the entry
+// next to it.
+void SpecBoxChanged(ComboBox& box);
 
 // ---- buttons
 void ButtonSrcDirOnClick(NotifyEvent& event);

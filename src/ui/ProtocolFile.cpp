@@ -193,6 +193,10 @@ std::string SaveFailureLine(const SaveOutcome& outcome) {
          outcome.path + "  " + WindowsErrorLine(outcome.error);
 }
 
+void ReportSaveFailure(const SaveOutcome& outcome) {
+  ReportWriteFailure(outcome.path, outcome.error);
+}
+
 void ButtonSaveLogOnClick(NotifyEvent&) { SaveProtocol(SaveMode::Interactive); }
 
 void PrintProtocol() {

@@ -52,8 +52,10 @@ SaveOutcome SaveProtocol(SaveMode mode);
 // Prints the protocol; the run buttons are locked while it prints.
 void PrintProtocol();
 
-// The line and the box text of an automatic save that failed.
+// The protocol line of an automatic save that failed, and its message
+// (shown once the run has given the turn to the other instances).
 std::string SaveFailureLine(const SaveOutcome& outcome);
+void ReportSaveFailure(const SaveOutcome& outcome);
 
 void ButtonSaveLogOnClick(NotifyEvent& event);
 void ButtonPrintLogOnClick(NotifyEvent& event);

@@ -8,6 +8,7 @@ namespace plovik::test {
 void ProgramTest::SetUp() {
   InstallPlatform(&fs);
   InstallToolkit(&tk);
+  InstallHost(&host);
   tk.onScriptError = [](const std::string& what) { ADD_FAILURE() << "Script error: " << what; };
   tk.directoryExists = [this](const std::string& path) { return fs.IsDir(path); };
   RunOptions = TRunOptions{};
@@ -45,6 +46,7 @@ void ProgramTest::SetUp() {
 
 void ProgramTest::TearDown() {
   BindProtocol(ProtocolControls{});
+  InstallHost(nullptr);
   InstallToolkit(nullptr);
   InstallPlatform(nullptr);
 }

@@ -11,6 +11,7 @@
 
 #include "support/FakePlatform.h"
 #include "toolkit/headless/Headless.h"
+#include "ui/WindowHost.h"
 
 namespace plovik::test {
 
@@ -25,6 +26,7 @@ class ProgramTest : public ::testing::Test {
 
   FakePlatform fs;
   HeadlessToolkit tk;
+  WindowHost host;
   std::unique_ptr<Form> form;
   std::unique_ptr<Memo> memo;
   std::unique_ptr<Memo> debugMemo;

@@ -15,6 +15,7 @@ namespace plovik::test {
 void WindowTest::SetUp() {
   InstallPlatform(&fs);
   InstallToolkit(&tk);
+  InstallHost(&host);
   tk.onScriptError = [](const std::string& what) { ADD_FAILURE() << "Script error: " << what; };
   tk.directoryExists = [this](const std::string& path) { return fs.IsDir(path); };
   fs.MakeDir("C:\\Plovik");
@@ -43,6 +44,7 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
   TearDownWindows();
   BindProtocol(ProtocolControls{});
+  InstallHost(nullptr);
   InstallToolkit(nullptr);
   InstallPlatform(nullptr);
 }

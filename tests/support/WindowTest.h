@@ -11,6 +11,7 @@
 
 #include "support/FakePlatform.h"
 #include "toolkit/headless/Headless.h"
+#include "ui/WindowHost.h"
 #include "ui/MainForm.h"
 
 namespace plovik::test {
@@ -41,6 +42,7 @@ class WindowTest : public ::testing::Test {
 
   FakePlatform fs;
   HeadlessToolkit tk;
+  WindowHost host;
 };
 
 }  // namespace plovik::test

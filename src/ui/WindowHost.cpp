@@ -1,0 +1,284 @@
+#include "ui/WindowHost.h"
+
+#include <cstdlib>
+#include <initializer_list>
+
+#include "core/Protocol.h"
+#include "core/RunRecords.h"
+#include "lib/Utf.h"
+#include "platform/Platform.h"
+#include "ui/MainForm.h"
+
+namespace plovik {
+
+static_assert(int(QuestionYes) == int(ButtonYes) && int(QuestionNo) == int(ButtonNo) &&
+                  int(QuestionOk) == int(ButtonOk) && int(QuestionAbort) == int(ButtonAbort) &&
+                  int(QuestionRetry) == int(ButtonRetry) && int(QuestionIgnore) == int(ButtonIgnore),
+              "questions offer the message dialog's buttons");
+static_assert(int(AnswerOk) == int(ModalOk) && int(AnswerClosed) == int(ModalCancel) &&
+                  int(AnswerAbort) == int(ModalAbort) && int(AnswerRetry) == int(ModalRetry) &&
+                  int(AnswerIgnore) == int(ModalIgnore) && int(AnswerYes) == int(ModalYes) &&
+                  int(AnswerNo) == int(ModalNo),
+              "answers are the message dialog's results");
+
+namespace {
+
+DialogType DialogTypeOf(QuestionStyle style) {
+  switch (style) {
+    case QuestionStyle::Warning: return DialogType::Warning;
+    case QuestionStyle::Confirmation: return DialogType::Confirmation;
+    case QuestionStyle::Information: return DialogType::Information;
+    case QuestionStyle::Error: break;
+  }
+  return DialogType::Error;
+}
+
+Edit* EditOf(InputField field) {
+  if (FormMain == nullptr) return nullptr;
+  if (field == InputField::EditSrcDir) return FormMain->EditSrcDir.get();
+  if (field == InputField::EditDstDir) return FormMain->EditDstDir.get();
+  return nullptr;
+}
+
+ComboBox* BoxOf(InputField field) {
+  if (FormMain == nullptr) return nullptr;
+  if (field == InputField::ComboBoxSrcFile) return FormMain->ComboBoxSrcFile.get();
+  if (field == InputField::ComboBoxIgnFile) return FormMain->ComboBoxIgnFile.get();
+  return nullptr;
+}
+
+// A protocol that no longer fits its memo gets the focus, so that the
+// user can scroll it at once.
+void FocusLongProtocol() {
+  Memo& memo = *FormMain->MemoProtocol;
+  const int lineHeight = std::abs(memo.GetFont().height);
+  if (memo.Count() * lineHeight > memo.Height()) memo.SetFocus();
+}
+
+// The waiting panel in the middle of the protocol.
+void CentreWaitingPanel() {
+  Panel& panel = *FormMain->PanelWaitToGo;
+  const Memo& memo = *FormMain->MemoProtocol;
+  panel.SetBounds(memo.Left() + (memo.Width() - panel.Width()) / 2,
+                  memo.Top() + (memo.Height() - panel.Height()) / 2, panel.Width(),
+                  panel.Height());
+}
+
+}  // namespace
+
+// ---- the protocol --------------------------------------------------------------------------
+
+void WindowHost::Protocol(const std::string& line) { ProtocolAdd(line); }
+
+// Appends straight to the memo. A memo that refuses a line (it is full)
+// gets it through ProtocolAdd, whose workaround makes room, so no line is
+// lost. The direct appends bypass ProtocolAdd's record of the line count,
+// so that record is brought up to date before ProtocolAdd looks at it.
+void WindowHost::ProtocolBlock(const std::vector<std::string>& lines) {
+  Tk().ProcessMessages();
+  for (const std::string& line : lines) {
+    Memo* memo = BoundProtocol().MemoProtocol;
+    if (memo != nullptr && memo->Append(line)) continue;
+    if (memo != nullptr) ProtocolLastCount = memo->Count();
+    ProtocolAdd(line);
+  }
+  // Later protocol lines start from the memo's true line count.
+  if (Memo* memo = BoundProtocol().MemoProtocol) ProtocolLastCount = memo->Count();
+}
+
+void WindowHost::Failure(const std::string& text) { ProtocolFailure(text); }
+
+void WindowHost::Debug(const std::string& line) { DebugAdd(line); }
+
+// ---- questions -----------------------------------------------------------------------------
+
+int WindowHost::ShowBox(const Question& question) {
+  Sys().Beep(question.sound);
+  return Tk().MessageDialog(question.text, DialogTypeOf(question.style), question.buttons, 0);
+}
+
+int WindowHost::Ask(const Question& question) { return ShowBox(question); }
+
+// ---- pending messages ----------------------------------------------------------------------
+
+HostSignal WindowHost::ProcessPending() {
+  Tk().ProcessMessages();
+  return Requests();
+}
+
+// A copy in progress stops for an abort asked for since it began; the
+// rest of a run for any abort.
+HostSignal WindowHost::Requests() const {
+  if (RunState.CloseRequested) return HostSignal::Close;
+  const bool abort = copying_ ? RunState.CopyAbortRequested : RunState.AbortRequested;
+  return abort ? HostSignal::Abort : HostSignal::GoOn;
+}
+
+// ---- progress --------------------------------------------------------------------------------
+
+void WindowHost::FileBegins(const std::string&, uint64_t) {
+  copying_ = true;
+  RunState.CopyAbortRequested = false;
+  Tk().SetScreenCursor(CursorKind::Hourglass);
+}
+
+// The cursor is the default one while the user may press Abort.
+HostSignal WindowHost::FileProgress(uint64_t) {
+  Tk().SetScreenCursor(CursorKind::Default);
+  Tk().ProcessMessages();
+  const HostSignal signal = Requests();
+  if (signal == HostSignal::GoOn) Tk().SetScreenCursor(CursorKind::Hourglass);
+  return signal;
+}
+
+void WindowHost::FileEnds(bool) {
+  copying_ = false;
+  Tk().SetScreenCursor(CursorKind::Default);
+}
+
+void WindowHost::DirectoryEnds() {}
+
+// ---- the window during a run ---------------------------------------------------------------
+
+void WindowHost::LockInputs() {
+  if (FormMain == nullptr) return;
+  TFormMain& f = *FormMain;
+  f.BitBtnSettings->SetEnabled(false);
+  f.ButtonStart->SetEnabled(false);
+  f.ButtonStart->SetDefault(false);
+  f.ButtonAbort->SetEnabled(true);
+  f.ButtonAbort->SetDefault(true);
+  for (Control* control : std::initializer_list<Control*>{
+           f.ButtonSwapDir.get(), f.CheckBoxSubDir.get(), f.CheckBoxEmptySubDir.get(),
+           f.CheckBoxVerify.get(), f.CheckBoxReport.get(), f.CheckBoxIgnore.get(),
+           f.CheckBoxNoUpdate.get(), f.CheckBoxIgnoreFileAgeOneHourDiff.get(), f.EditSrcDir.get(),
+           f.EditDstDir.get(), f.ButtonSrcDir.get(), f.ButtonDstDir.get(),
+           f.ComboBoxSrcFile.get(), f.ComboBoxIgnFile.get()}) {
+    control->SetEnabled(false);
+  }
+}
+
+void WindowHost::ResetWindow(bool focusLongProtocol) {
+  if (FormMain == nullptr) return;
+  TFormMain& f = *FormMain;
+  f.BitBtnSettings->SetEnabled(true);
+  f.ButtonAbort->SetEnabled(false);
+  f.ButtonAbort->SetDefault(false);
+  f.ButtonStart->SetEnabled(true);
+  f.ButtonStart->SetDefault(true);
+  f.ButtonSwapDir->SetEnabled(true);
+  const bool hasLines = f.MemoProtocol->Count() > 0;
+  f.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
+  f.ButtonSaveLog->SetEnabled(hasLines);
+  f.CheckBoxSubDir->SetEnabled(true);
+  f.CheckBoxEmptySubDir->SetEnabled(RunOptions.SubDirFlag);
+  f.CheckBoxReport->SetEnabled(true);
+  f.CheckBoxNoUpdate->SetEnabled(true);
+  f.CheckBoxIgnore->SetEnabled(true);
+  f.CheckBoxVerify->SetEnabled(!RunOptions.NoUpdateFlag);
+  for (Control* control : std::initializer_list<Control*>{
+           f.CheckBoxIgnoreFileAgeOneHourDiff.get(), f.EditSrcDir.get(), f.EditDstDir.get(),
+           f.ButtonSrcDir.get(), f.ButtonDstDir.get(), f.ComboBoxSrcFile.get()}) {
+    control->SetEnabled(true);
+  }
+  f.ComboBoxIgnFile->SetEnabled(RunOptions.IgnoreFlag);
+  f.ButtonAbort->SetCaption(German() ? "Abbrechen" : "Abort");
+  f.ButtonAbort->SetHint(German() ? "Update abbrechen" : "Stop updating");
+  if (focusLongProtocol) FocusLongProtocol();
+  f.PanelWaitToGo->SetVisible(false);
+  Tk().ProcessMessages();
+}
+
+// An automatic run of a later instance waits behind the others' windows;
+// any other waiting beeps.
+void WindowHost::ShowWaiting(bool shown) {
+  if (FormMain == nullptr) return;
+  Panel& panel = *FormMain->PanelWaitToGo;
+  if (!shown) {
+    panel.SetVisible(false);
+    return;
+  }
+  CentreWaitingPanel();
+  panel.SetVisible(true);
+  Form* mainForm = Tk().MainForm();
+  if (RunOptions.AutostartFlag && RunOptions.InstanceNumber > 1 && mainForm != nullptr) {
+    mainForm->SendToBack();
+  } else {
+    Sys().Beep(BeepKind::Exclamation);
+  }
+}
+
+std::string WindowHost::FieldText(InputField field) {
+  if (Edit* edit = EditOf(field)) return edit->Text();
+  if (ComboBox* box = BoxOf(field)) return box->Text();
+  return std::string();
+}
+
+// A path field shows its text with the caret at its end; a specification
+// box takes the text only when it differs.
+void WindowHost::SetFieldText(InputField field, const std::string& text) {
+  if (Edit* edit = EditOf(field)) {
+    edit->SetText(text);
+    edit->SetSelStart(static_cast<int>(CharCount(text)));
+  } else if (ComboBox* box = BoxOf(field)) {
+    if (box->Text() != text) box->SetText(text);
+  }
+}
+
+void WindowHost::FocusField(InputField field, int caret) {
+  if (Edit* edit = EditOf(field)) {
+    edit->SetEnabled(true);
+    edit->SetFocus();
+    edit->SetSelStart(caret);
+  } else if (ComboBox* box = BoxOf(field)) {
+    box->SetEnabled(true);
+    box->SetFocus();
+    box->SetSelStart(caret);
+  }
+}
+
+void WindowHost::SetBusyCursor(bool busy) {
+  const CursorKind cursor = busy ? CursorKind::Hourglass : CursorKind::Default;
+  if (FormMain != nullptr) {
+    FormMain->Self->SetCursor(cursor);
+    FormMain->ButtonStart->SetCursor(cursor);
+    FormMain->MemoProtocol->SetCursor(cursor);
+  }
+  Tk().SetScreenCursor(cursor);
+  Tk().ProcessMessages();
+}
+
+void WindowHost::BringToFront() {
+  Tk().BringToFront();
+  if (FormMain != nullptr && FormMain->Self->Visible()) FormMain->Self->SetFocus();
+}
+
+void WindowHost::CountdownStep(bool shown) {
+  if (FormMain == nullptr) return;
+  Button& abort = *FormMain->ButtonAbort;
+  abort.SetHint(German() ? "Das Programmfenster offen halten.\rAnderenfalls wird es "
+                           "automatisch geschlossen."
+                         : "Keep application running.\rOtherwise it will terminate "
+                           "automatically.");
+  abort.SetCaption(shown ? (German() ? "Halten" : "Keep") : "");
+}
+
+uintptr_t WindowHost::DialogOwner() const {
+  return FormMain != nullptr ? FormMain->Self->Handle() : 0;
+}
+
+void WindowHost::EndProgram(int exitCode) {
+  RunState.ActivityState = Idle;
+  Tk().Terminate(exitCode);
+}
+
+void UpdateLogButtons() {
+  if (FormMain == nullptr) return;
+  TFormMain& f = *FormMain;
+  const bool hasLines = f.MemoProtocol->Count() > 0;
+  if (hasLines && RunState.ActivityState != Idle) return;
+  f.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
+  f.ButtonSaveLog->SetEnabled(hasLines);
+}
+
+}  // namespace plovik
