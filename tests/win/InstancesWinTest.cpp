@@ -17,6 +17,7 @@
 #include "lib/Wide.h"
 #include "platform/win32/Win32Platform.h"
 #include "run/Instances.h"
+#include "ui/WindowHost.h"
 #include "toolkit/headless/Headless.h"
 #include "win/support/InstanceChild.h"
 #include "win/support/WinTestFiles.h"
@@ -24,7 +25,7 @@
 namespace plovik::test {
 namespace {
 
-struct Turn {
+struct TurnReport {
   int number = -1;
   uint64_t start = 0, end = 0;  // file times
   int passes = 0;               // message passes while waiting
@@ -60,8 +61,8 @@ class InstancesWinTest : public ::testing::Test {
     return std::make_unique<InstanceChild>(exe, mode, ReportPath(i), holdMs);
   }
   std::string ReportPath(int i) const { return root + "\\turn" + std::to_string(i) + ".txt"; }
-  Turn ReadTurn(int i) const {
-    Turn turn;
+  TurnReport ReadTurn(int i) const {
+    TurnReport turn;
     std::istringstream(ReadWholeFile(ReportPath(i))) >> turn.number >> turn.start >> turn.end >>
         turn.passes;
     return turn;
@@ -100,7 +101,7 @@ TEST_F(InstancesWinTest, AWaitingProcessSleepsUntilTheOwnerGivesTheTurnBack) {
   ASSERT_TRUE(turn->Release());
   ASSERT_TRUE(child->Wait(20000));
   EXPECT_EQ(child->ExitCode(), 0u);
-  const Turn taken = ReadTurn(1);
+  const TurnReport taken = ReadTurn(1);
   EXPECT_EQ(taken.number, 1);
   EXPECT_GE(taken.start, releasedAt);
   // It slept until the mutex or a message came: a loop that polled would
@@ -113,10 +114,10 @@ TEST_F(InstancesWinTest, TheWaitMutexOfAProcessThatEndedOwningItIsTakenOverAtOnc
   auto child = Start(InstanceChildMode::DieOwning, 1, 0);
   ASSERT_TRUE(child->Wait(20000));
   ASSERT_EQ(child->ExitCode(), 0u);
-  auto form = toolkit.CreateForm();
-  auto panel = toolkit.CreatePanel(*form);
-  auto memo = toolkit.CreateMemo(*form);
-  EXPECT_TRUE(WaitForTurn(*panel, *memo));
+  WindowHost host;
+  InstallHost(&host);
+  EXPECT_EQ(WaitForTurn(), plovik::Turn::Ours);
+  InstallHost(nullptr);
   EXPECT_EQ(toolkit.processCount, 0);
 }
 
@@ -129,7 +130,7 @@ TEST_F(InstancesWinTest, ThreeProcessesStartedTogetherTakeTheirTurnsOneAfterTheO
   ::Sleep(300);
   ASSERT_TRUE(turn->Release());
 
-  std::vector<Turn> turns;
+  std::vector<TurnReport> turns;
   for (int i = 1; i <= 3; ++i) {
     ASSERT_TRUE(children[i - 1]->Wait(30000));
     EXPECT_EQ(children[i - 1]->ExitCode(), 0u);

@@ -9,6 +9,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "run/Instances.h"
 #include "toolkit/headless/Headless.h"
+#include "ui/WindowHost.h"
 
 namespace plovik::test {
 
@@ -27,14 +28,15 @@ int TakeTurn(const std::wstring& reportPath, DWORD holdMs) {
   HeadlessToolkit toolkit;
   InstallToolkit(&toolkit);
   RunOptions.InstanceNumber = GetInstanceNumber();
-  std::unique_ptr<Form> form = toolkit.CreateForm();
-  std::unique_ptr<Panel> panel = toolkit.CreatePanel(*form);
-  std::unique_ptr<Memo> memo = toolkit.CreateMemo(*form);
-  if (!WaitForTurn(*panel, *memo)) return WaitFailed;
+  // No window: the host only processes the messages while it waits.
+  WindowHost host;
+  InstallHost(&host);
+  if (WaitForTurn() != Turn::Ours) return WaitFailed;
   const uint64_t start = FileTimeNow();
   ::Sleep(holdMs);
   const uint64_t end = FileTimeNow();
   CloseInstanceMutexes();
+  InstallHost(nullptr);
   InstallToolkit(nullptr);
   std::FILE* report = _wfopen(reportPath.c_str(), L"w");
   if (report == nullptr) return WaitFailed;
