@@ -111,6 +111,7 @@ class Win32Label : public Win32Control<Label> {
 
  private:
   void AutoSize();
+  void Repaint();
   std::string caption_;
   NotifyHandler onClick_;
 };
