@@ -488,7 +488,8 @@ class Toolkit {
   // nothing when the application is not minimised.
   virtual void Restore() = 0;
   virtual bool Minimized() const = 0;
-  // Brings the application's windows to the front.
+  // Brings the application's main form to the front and activates it; a
+  // minimised one is restored first.
   virtual void BringToFront() = 0;
   // The help file, and opening it in the help window without a topic.
   virtual void SetHelpFile(const std::string& path) = 0;

@@ -64,14 +64,24 @@ TEST_F(ToolkitContract, TheMainFormsMinimiseAndRestoreAreTheApplicationsWithOneE
   EXPECT_EQ(log.entries, (std::vector<std::string>{Minimised, Restored, Minimised, Restored,
                                                    Minimised, Restored}));
 
-  // Another form minimises on its own: the application is not minimised.
+  // Bringing the application to the front restores it.
   auto other = MakeForm(Rect{300, 200, 300, 200}, true);
+  other->SetFocus();
+  Kit().Minimize();
+  Kit().BringToFront();
+  Settle();
+  EXPECT_EQ(form->GetWindowState(), WindowState::Normal);
+  EXPECT_FALSE(Kit().Minimized());
+  EXPECT_TRUE(env().Active(*form));
+  EXPECT_EQ(log.entries.size(), 8u);
+
+  // Another form minimises on its own: the application is not minimised.
   env().ClickMinimizeBox(*other);
   EXPECT_EQ(other->GetWindowState(), WindowState::Minimized);
   EXPECT_FALSE(Kit().Minimized());
   env().ClickRestore(*other);
   EXPECT_EQ(other->GetWindowState(), WindowState::Normal);
-  EXPECT_EQ(log.entries.size(), 6u);
+  EXPECT_EQ(log.entries.size(), 8u);
 }
 
 // A hidden main form minimised shows on the taskbar, minimised and not

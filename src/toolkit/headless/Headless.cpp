@@ -177,6 +177,14 @@ void HeadlessToolkit::Restore() {
   RunApplicationEvent(onRestore_);
 }
 
+void HeadlessToolkit::BringToFront() {
+  ++applicationBroughtToFront;
+  auto* form = dynamic_cast<HeadlessForm*>(mainForm_);
+  if (form == nullptr || !form->Visible()) return;
+  if (form->GetWindowState() == WindowState::Minimized) form->SetWindowState(form->RestoreState());
+  form->SetFocus();
+}
+
 bool HeadlessToolkit::ShowHelp() {
   helpShown.push_back(helpFile_);
   return helpAvailable && !helpFile_.empty();

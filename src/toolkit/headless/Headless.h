@@ -104,7 +104,8 @@ class HeadlessToolkit : public Toolkit {
   void Minimize() override;
   void Restore() override;
   bool Minimized() const override { return minimized_; }
-  void BringToFront() override { ++applicationBroughtToFront; }
+  // Counts the calls; a minimised main form is restored, as on Windows.
+  void BringToFront() override;
   void SetHelpFile(const std::string& path) override { helpFile_ = path; }
   std::string HelpFile() const override { return helpFile_; }
   // Records the help file shown; true when there is one and helpAvailable.
