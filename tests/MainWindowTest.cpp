@@ -110,11 +110,45 @@ TEST_F(MainWindowTest, LaterInstancesCascadeByTheCaptionHeight) {
   EXPECT_EQ(DefaultPlacement(CaptionHeight, 2).Left, 23);
   EXPECT_EQ(DefaultPlacement(CaptionHeight, 2).Top, 23);
   // (1024 - 768) div 23 + 1 = 12 places, then the cascade starts again.
+  EXPECT_EQ(CascadeOffsetFor(CaptionHeight, 12), 11 * 23);
   EXPECT_EQ(DefaultPlacement(CaptionHeight, 13).Left, 0);
   // Without an instance number the remainder of -1 keeps its sign.
   EXPECT_EQ(DefaultPlacement(CaptionHeight, 0).Top, -23);
+  EXPECT_EQ(DefaultPlacement(CaptionHeight, 0).Left, -23);
   tk.screen.width = 700;  // narrower than the window: one place
   EXPECT_EQ(DefaultPlacement(CaptionHeight, 5).Left, 0);
+}
+
+// Each cascaded window keeps its close box on the screen: it is cut off at
+// the work area's right and bottom edges, and moved back in where the
+// minimum size does not fit.
+TEST_F(MainWindowTest, CascadedWindowsStayInsideTheWorkArea) {
+  auto placements = [this](int last) {
+    std::vector<Rect> all;
+    for (int instance = 1; instance <= last; ++instance) {
+      const TWindowPlacement p = DefaultPlacement(CaptionHeight, instance);
+      all.push_back(Rect{p.Left, p.Top, p.Width, p.Height});
+    }
+    return all;
+  };
+  EXPECT_EQ(placements(4), (std::vector<Rect>{{0, 0, 1024, 461},
+                                              {23, 23, 1001, 461},
+                                              {46, 46, 978, 461},
+                                              {69, 69, 955, 461}}));
+  // 800 x 600 with the taskbar below: two places.
+  tk.screen = ScreenMetrics{800, 600, 800, 600, 96, Rect{0, 0, 800, 560}};
+  EXPECT_EQ(placements(4), (std::vector<Rect>{{0, 0, 800, 360},
+                                              {23, 23, 777, 360},
+                                              {0, 0, 800, 360},
+                                              {23, 23, 777, 360}}));
+  // 780 wide with the taskbar on the right: one place, cut off no further
+  // than to the minimum width.
+  tk.screen = ScreenMetrics{780, 600, 780, 600, 96, Rect{0, 0, 720, 600}};
+  EXPECT_EQ(placements(2), (std::vector<Rect>{{0, 0, 768, 360}, {0, 0, 768, 360}}));
+  // Wide and low: far down the cascade the window keeps its minimum height
+  // and moves up.
+  tk.screen = ScreenMetrics{1920, 400, 1920, 400, 96, Rect{}};
+  EXPECT_EQ(placements(12).back(), (Rect{253, 160, 1667, 240}));
 }
 
 TEST_F(MainWindowTest, TheSpecificationBoxesGetTheirSeparatorListsAndDropDownLengths) {
@@ -381,18 +415,49 @@ TEST_F(MainWindowTest, MinimiseAndRestoreKeepThePlacement) {
   EXPECT_EQ(MainForm().NormalBounds(), (Rect{10, 20, 800, 400}));
 }
 
+// Minimised, restored by the user's taskbar button: the state it had
+// before comes back, maximised too, and is what the close writes.
+TEST_F(MainWindowTest, AMaximisedWindowComesBackMaximisedFromTheTaskbar) {
+  MainForm().SetBounds(10, 20, 800, 400);
+  MainForm().UserMaximize();
+  MainForm().UserMinimize();
+  EXPECT_TRUE(MinimizedFlag);
+  EXPECT_EQ(RememberedWindowState, WindowMaximized);
+  EXPECT_EQ(Settings.WindowPlacement.Width, 800);
+  MainForm().UserRestore();
+  EXPECT_FALSE(MinimizedFlag);
+  EXPECT_EQ(MainForm().GetWindowState(), WindowState::Maximized);
+  EXPECT_EQ(MainForm().NormalBounds(), (Rect{10, 20, 800, 400}));
+  Close();
+  EXPECT_NE(SettingsText().find("WindowState=2\r\nLeft=10\r\nWidth=800\r\nTop=20\r\n"),
+            std::string::npos)
+      << SettingsText();
+}
+
 class MinimisedStartTest : public test::WindowTest {};
 
-TEST_F(MinimisedStartTest, AStoredMinimisedWindowStartsHiddenAndRestoresNormal) {
+// A stored minimised window starts minimised on the taskbar, not hidden:
+// hidden, nothing could bring it back. The taskbar button restores it in
+// the normal state.
+TEST_F(MinimisedStartTest, AStoredMinimisedWindowStartsOnTheTaskbarAndRestoresNormal) {
   GiveSettings("[FormMain]\r\nWindowState=1\r\nLeft=5\r\nTop=6\r\nWidth=800\r\nHeight=300\r\n");
   Start();
-  EXPECT_FALSE(MainForm().Visible());
-  EXPECT_TRUE(tk.Minimized());
-  EXPECT_EQ(RunState.ActivityState, Idle);
-  tk.Restore();
   EXPECT_TRUE(MainForm().Visible());
+  EXPECT_EQ(MainForm().GetWindowState(), WindowState::Minimized);
+  EXPECT_FALSE(MainForm().Focused());
+  EXPECT_TRUE(tk.Minimized());
+  EXPECT_TRUE(MinimizedFlag);
+  EXPECT_EQ(RunState.ActivityState, Idle);
+  MainForm().UserRestore();
+  EXPECT_TRUE(MainForm().Visible());
+  EXPECT_FALSE(MinimizedFlag);
   EXPECT_EQ(MainForm().GetWindowState(), WindowState::Normal);
   EXPECT_EQ(MainForm().NormalBounds(), (Rect{5, 6, 800, 300}));
+  // Closed while minimised, it starts minimised the next time too.
+  MainForm().UserMinimize();
+  Close();
+  EXPECT_NE(SettingsText().find("WindowState=1\r\nLeft=5\r\n"), std::string::npos)
+      << SettingsText();
 }
 
 }  // namespace

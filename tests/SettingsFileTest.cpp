@@ -142,6 +142,10 @@ TEST_F(SettingsFileTest, AMinimisedCloseStoresStateOneAndAFailedWriteIsReportedW
   EXPECT_EQ(tk.dialogs[0].text, std::string("The file could not be written:\r") + SettingsPath +
                                     "\rWindows error 5: Access is denied.");
   fs.ClearFaults();
+  // The failed close has set the window back to normal (which restored the
+  // application) and hidden it: minimised again, the write stores 1.
+  EXPECT_FALSE(MinimizedFlag);
+  tk.Minimize();
   WriteSettings();
   EXPECT_NE(SettingsText().find("WindowState=1\r\n"), std::string::npos);
 }

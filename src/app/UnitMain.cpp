@@ -1,5 +1,6 @@
 #include "app/UnitMain.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/CommandLine.h"
@@ -70,16 +71,39 @@ void TearDownWindows() {
   Tk().SetMainForm(nullptr);
 }
 
-TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber) {
+namespace {
+
+// A cascaded window stays inside the work area: what would stick out at
+// the right or at the bottom is cut off, down to the window's minimum
+// size; a window that still sticks out moves left or up, but not beyond
+// the work area's left or top edge. (The cascade itself never moves a
+// window left of or above the work area, except the position without an
+// instance number, which keeps its place.)
+void KeepInsideWorkArea(TWindowPlacement& p, const Rect& work) {
+  const int right = work.left + work.width, bottom = work.top + work.height;
+  if (p.Left + p.Width > right) p.Width = std::max(FormMainDesign::MinWidth, right - p.Left);
+  if (p.Left + p.Width > right) p.Left = std::max(work.left, right - p.Width);
+  if (p.Top + p.Height > bottom) p.Height = std::max(FormMainDesign::MinHeight, bottom - p.Top);
+  if (p.Top + p.Height > bottom) p.Top = std::max(work.top, bottom - p.Height);
+}
+
+}  // namespace
+
+int CascadeOffsetFor(int captionHeight, int instanceNumber) {
   const ScreenMetrics screen = Tk().Screen();
-  TWindowPlacement p;
   int positions = captionHeight > 0 ? (screen.width - FormMainDesign::Width) / captionHeight + 1 : 1;
   // A screen narrower than the window has one position.
   if (positions < 1) positions = 1;
-  const int offset = ((instanceNumber - 1) % positions) * captionHeight;
-  p.Left = p.Top = offset;
+  return ((instanceNumber - 1) % positions) * captionHeight;
+}
+
+TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber) {
+  const ScreenMetrics screen = Tk().Screen();
+  TWindowPlacement p;
+  p.Left = p.Top = CascadeOffsetFor(captionHeight, instanceNumber);
   p.Width = screen.virtualWidth;
   p.Height = static_cast<int32_t>(std::lround(DefaultHeightShare * screen.virtualHeight));
+  KeepInsideWorkArea(p, screen.workArea);
   return p;
 }
 
@@ -176,19 +200,24 @@ void MeasureWindowGeometry() {
   const Form& form = *FormMain->Self;
   FrameWidth = (form.Width() - form.ClientWidth()) / 2;
   CaptionHeight = form.Height() - (form.ClientHeight() + FrameWidth);
-  const TWindowPlacement p = DefaultPlacement(CaptionHeight, RunOptions.InstanceNumber);
-  CascadeOffset = p.Left;
+  CascadeOffset = CascadeOffsetFor(CaptionHeight, RunOptions.InstanceNumber);
 }
 
+// A stored minimised window starts minimised with its taskbar button, not
+// activated, and comes back in the normal state; it is never hidden, or
+// nothing could bring it back.
 void ApplyWindowPlacement() {
   Form& form = *FormMain->Self;
   const TWindowPlacement& p = Settings.WindowPlacement;
   MinimizedFlag = p.State == WindowMinimized;
   RememberedWindowState = MinimizedFlag ? uint8_t(WindowNormal) : p.State;
   form.SetBounds(p.Left, p.Top, p.Width, p.Height);
-  form.SetWindowState(static_cast<WindowState>(p.State));
-  form.SetVisible(!MinimizedFlag);
-  if (MinimizedFlag) Tk().Minimize();
+  form.SetWindowState(static_cast<WindowState>(RememberedWindowState));
+  if (MinimizedFlag) {
+    Tk().Minimize();
+  } else {
+    form.SetVisible(true);
+  }
   Tk().ProcessMessages();
 }
 
@@ -250,8 +279,9 @@ void ShowFlagsInControls() {
   SetDebugControlsVisible(options.DebugFlag);
 }
 
+// A minimised window stays as it is: shown minimised.
 void ShowWindow() {
-  FormMain->Self->SetVisible(!MinimizedFlag);
+  if (!MinimizedFlag) FormMain->Self->SetVisible(true);
   Tk().ProcessMessages();
   SetDebugControlsVisible(RunOptions.DebugFlag);
 }
@@ -308,9 +338,11 @@ void FormMainOnKeyDown(KeyEvent& event) {
   }
 }
 
+// The event comes when the window is minimised already: the state to go
+// back to is the one it had before.
 void AppMinimizeHandler() {
   const Form& form = *FormMain->Self;
-  RememberedWindowState = static_cast<uint8_t>(form.GetWindowState());
+  RememberedWindowState = static_cast<uint8_t>(form.RestoreState());
   if (RunState.ActivityState != Starting) {
     const Rect bounds = form.NormalBounds();
     TWindowPlacement& p = Settings.WindowPlacement;
@@ -329,8 +361,6 @@ void AppRestoreHandler() {
   Form& form = *FormMain->Self;
   form.SetWindowState(static_cast<WindowState>(p.State));
   form.SetBounds(p.Left, p.Top, p.Width, p.Height);
-  // A window hidden by a minimised start shows again.
-  form.SetVisible(true);
   MinimizedFlag = false;
 }
 

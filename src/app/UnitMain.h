@@ -17,9 +17,12 @@ extern int FrameWidth;
 extern int CaptionHeight;
 extern int CascadeOffset;
 
+// The cascade's offset of an instance's window, right and down.
+int CascadeOffsetFor(int captionHeight, int instanceNumber);
 // The default placement of the main window on the current screen for the
 // instance number: cascaded by CaptionHeight, as wide as the virtual
-// desktop and 0.6 of its height.
+// desktop and 0.6 of its height, kept inside the work area (cut off at its
+// right and bottom edges down to the minimum size, then moved back in).
 TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber);
 
 // Initialisation of the main unit: OneHour, the settings file and its

@@ -55,4 +55,14 @@ ModalResult DialogButtonResult(DialogButton button) {
   return ModalNone;
 }
 
+std::vector<DialogButton> MessageDialogButtons(uint32_t buttons) {
+  std::vector<DialogButton> shown;
+  for (const DialogButton button : {ButtonYes, ButtonNo, ButtonOk, ButtonCancel, ButtonAbort,
+                                    ButtonRetry, ButtonIgnore}) {
+    if ((buttons & button) != 0) shown.push_back(button);
+  }
+  if (shown.empty()) shown.push_back(ButtonOk);
+  return shown;
+}
+
 }  // namespace plovik

@@ -173,8 +173,14 @@ class Form : public Container {
   // The menu a right-click on the form or on any of its controls opens; its
   // items' shortcuts work in the whole form.
   virtual void SetContextMenu(PopupMenu* menu) = 0;
+  // A hidden form keeps the state and takes it along when it is shown. The
+  // main form's minimising and restoring are the application's (Toolkit::
+  // Minimize, Restore and their events).
   virtual void SetWindowState(WindowState state) = 0;
   virtual WindowState GetWindowState() const = 0;
+  // The state a restore brings the form back to: while it is minimised, the
+  // state it had before (normal or maximised); otherwise its state.
+  virtual WindowState RestoreState() const = 0;
   // The bounds the form has in the normal state, also while it is maximised
   // or minimised.
   virtual Rect NormalBounds() const = 0;
@@ -438,6 +444,8 @@ struct ScreenMetrics {
   int virtualWidth = 0;   // SM_CXVIRTUALSCREEN
   int virtualHeight = 0;  // SM_CYVIRTUALSCREEN
   int pixelsPerInch = 96;
+  // The primary monitor's work area: the screen less the taskbar.
+  Rect workArea;
 };
 
 // ---- the application ---------------------------------------------------------------
@@ -466,12 +474,22 @@ class Toolkit {
   // The text of the taskbar button.
   virtual void SetTitle(const std::string& title) = 0;
   virtual std::string Title() const = 0;
+  // The application is minimised and restored with its main form: by these
+  // calls, by the form's SetWindowState, or by the user (the minimise box,
+  // the taskbar button). The events run once per change, after it: the
+  // minimise event while the form is minimised already (its RestoreState
+  // tells what it was before), the restore event when it is back.
   virtual void SetOnMinimize(std::function<void()> handler) = 0;
   virtual void SetOnRestore(std::function<void()> handler) = 0;
+  // Shows the main form minimised, also a hidden one (so that it has a
+  // taskbar button), without activating it.
   virtual void Minimize() = 0;
+  // Brings a minimised main form back to its RestoreState and activates it;
+  // nothing when the application is not minimised.
   virtual void Restore() = 0;
   virtual bool Minimized() const = 0;
-  // Brings the application's windows to the front.
+  // Brings the application's main form to the front and activates it; a
+  // minimised one is restored first.
   virtual void BringToFront() = 0;
   // The help file, and opening it in the help window without a topic.
   virtual void SetHelpFile(const std::string& path) = 0;
@@ -539,6 +557,10 @@ void InstallToolkit(Toolkit* toolkit);
 std::string DialogCaption(DialogType type);
 std::string DialogButtonLabel(DialogButton button);
 ModalResult DialogButtonResult(DialogButton button);
+// The buttons a message dialog shows for a set of buttons, from the left;
+// the first is the default button (Enter presses it). A dialog without
+// buttons shows OK. Escape and the close box end a dialog with 2.
+std::vector<DialogButton> MessageDialogButtons(uint32_t buttons);
 // A caption as shown: "&x" marks x as the mnemonic, "&&" is one "&".
 std::string WithoutMnemonics(const std::string& caption);
 

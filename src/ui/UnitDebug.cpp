@@ -112,7 +112,9 @@ TFormDebug& CreateFormDebug() {
   d->ButtonSaveMemo->SetEnabled(false);
   d->Memo->Clear();
   DebugWindowReady = true;
-  if (FormMain != nullptr) {
+  // The main window becomes the active one again, unless it was started
+  // minimised: then it waits on the taskbar for the user.
+  if (FormMain != nullptr && FormMain->Self->GetWindowState() != WindowState::Minimized) {
     FormMain->Self->BringToFront();
     FormMain->Self->SetFocus();
   }

@@ -1,6 +1,7 @@
 // The main window on real windows: its controls where the layout puts them,
-// the settings file a real close of plovik.exe writes, and a protocol
-// printed on a real printer and read back from the PDF.
+// the settings file a real close of plovik.exe writes, a minimised start of
+// plovik.exe, a protocol printed on a real printer and read back from the
+// PDF, and a label's width and look after a switch of language.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/UnitMain.h"
+#include "lib/Wide.h"
 #include "core/Protocol.h"
 #include "core/RunRecords.h"
 #include "core/Settings.h"
@@ -145,6 +147,46 @@ TEST_F(MainWindowWinTest, ARealCloseOfTheProgramWritesItsSettingsIntoApplication
   RemoveTree(own);
 }
 
+// A window closed while minimised comes back minimised with its taskbar
+// button, never hidden; the taskbar's restore shows it normal where it was.
+TEST_F(MainWindowWinTest, AStoredMinimisedWindowStartsOnTheTaskbarAndTheTaskbarRestoresIt) {
+  const std::string exe = ProgramPath();
+  if (exe.empty()) GTEST_SKIP() << "PLOVIK_EXE names no program";
+  const std::string own = FreshTempDir("minimised");
+  for (const char* folder : {"\\Orvendale", "\\Orvendale\\plovik"}) {
+    CreateDirectoryW(LongPath(own + folder).c_str(), nullptr);
+  }
+  ASSERT_TRUE(WriteWholeFile(own + "\\Orvendale\\plovik\\plovik.ini",
+                             "[FormMain]\r\nWindowState=1\r\nLeft=30\r\nWidth=800\r\nTop=40\r\n"
+                             "Height=300\r\n"));
+  ProgramProcess program;
+  ASSERT_TRUE(program.Start(exe, own));
+  ASSERT_TRUE(program.WaitUntilIdle(ProgramWaitMs));
+  const HWND window = program.FindWindowTitled(L" plovik", ProgramWaitMs);
+  ASSERT_NE(window, nullptr) << "no visible main window: nothing could restore it";
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(IsIconic(window));
+  EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+  // The taskbar button restores it.
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_NORMAL, ProgramWaitMs, &answer);
+  ASSERT_TRUE(program.WaitUntilIdle(ProgramWaitMs));
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_FALSE(IsIconic(window));
+  EXPECT_FALSE(IsZoomed(window));
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  EXPECT_EQ(bounds.left, 30);
+  EXPECT_EQ(bounds.top, 40);
+  EXPECT_EQ(bounds.right - bounds.left, 800);
+  EXPECT_EQ(program.CloseAndWait(window, ProgramWaitMs), 0);
+  const std::string text = ReadWholeFile(own + "\\Orvendale\\plovik\\plovik.ini");
+  EXPECT_NE(text.find("[FormMain]\r\nWindowState=0\r\nLeft=30\r\nWidth=800\r\nTop=40\r\n"),
+            std::string::npos)
+      << text;
+  RemoveTree(own);
+}
+
 TEST_F(MainWindowWinTest, PrintsTheProtocolOnPagesWithHeadersMarginAndShortenedLines) {
   const std::string folder = PrintFolder();
   if (folder.empty() || !PrinterAvailable) {
@@ -205,6 +247,63 @@ TEST_F(MainWindowWinTest, PrintsTheProtocolOnPagesWithHeadersMarginAndShortenedL
   }
   EXPECT_GT(checked, layout.LinesPerPage);
   DeleteFileW(LongPath(pdf.path).c_str());
+}
+
+// The width the label's text takes in the label's own font.
+int MeasuredWidth(const Label& label, const std::string& text) {
+  HWND hwnd = Hwnd(label);
+  HDC dc = GetDC(hwnd);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+  const std::wstring wide = Wide(text);
+  RECT box{0, 0, 0, 0};
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &box, DT_CALCRECT | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return box.right - box.left;
+}
+
+// The pixels the window shows of a control, row by row.
+std::vector<COLORREF> ShownPixels(const Control& control) {
+  HWND hwnd = Hwnd(control);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  HDC dc = GetDC(hwnd);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+  }
+  ReleaseDC(hwnd, dc);
+  return pixels;
+}
+
+int RealWidth(const Control& control) {
+  const RECT r = RealBounds(control);
+  return r.right - r.left;
+}
+
+// After a switch to German and back the label shows "Ignore   files"
+// whole again, as at the start: as wide as its text, and painted over its
+// whole width.
+TEST_F(MainWindowWinTest, TheIgnoreLabelTakesTheWidthOfItsCaptionAfterEveryLanguageSwitch) {
+  TFormMain& f = *FormMain;
+  const Label& label = *f.LabelIgnoreFiles;
+  UpdateWindow(Hwnd(*f.Self));
+  tk_.ProcessPendingMessages();
+  const std::vector<COLORREF> shown = ShownPixels(label);
+  const int english = RealWidth(label);
+  EXPECT_EQ(english, MeasuredWidth(label, "Ignore   files"));
+  f.MenuItemLanguageGerman->Click();
+  tk_.ProcessPendingMessages();
+  EXPECT_EQ(label.Caption(), "Ignorieren");
+  EXPECT_EQ(RealWidth(label), MeasuredWidth(label, "Ignorieren"));
+  f.MenuItemLanguageEnglish->Click();
+  tk_.ProcessPendingMessages();
+  EXPECT_EQ(label.Caption(), "Ignore   files");
+  EXPECT_EQ(RealWidth(label), english);
+  EXPECT_EQ(label.Width(), english);
+  UpdateWindow(Hwnd(*f.Self));
+  tk_.ProcessPendingMessages();
+  EXPECT_TRUE(ShownPixels(label) == shown) << "the label is not painted as at the start";
 }
 
 }  // namespace

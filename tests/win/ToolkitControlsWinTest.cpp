@@ -1,6 +1,6 @@
-// The Win32 controls' events as the program relies on them: check boxes,
-// drop-down boxes, keys reaching the form first, Tab and Enter, closing,
-// size limits and anchors, hints.
+// The Win32 controls' events as the program relies on them, where the
+// toolkit contract (tests/contract) does not reach: mouse positions, label
+// clicks, drop-down boxes, their background, hints.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,26 +28,6 @@ std::wstring TooltipText(HWND tooltip, HWND control) {
   return text;
 }
 
-TEST_F(ControlsWinTest, CheckBoxRunsItsClickHandlerForClicksAndForChangesFromCode) {
-  auto box = tk.CreateCheckBox(*form);
-  box->SetBounds(8, 8, 120, 20);
-  box->SetCaption("&Verify");
-  std::vector<bool> seen;  // the state each handler run saw
-  box->SetOnClick([&](NotifyEvent& event) {
-    EXPECT_EQ(&event.sender, box.get());
-    seen.push_back(box->Checked());
-  });
-  box->SetChecked(true);
-  box->SetChecked(true);  // no change, no handler
-  EXPECT_EQ(seen, std::vector<bool>{true});
-  EXPECT_EQ(SendMessageW(HandleOf(*box), BM_GETCHECK, 0, 0), BST_CHECKED);
-  // The user's click: the box as the system delivers it.
-  SendMessageW(HandleOf(*box), BM_CLICK, 0, 0);
-  EXPECT_EQ(seen, (std::vector<bool>{true, false}));
-  EXPECT_FALSE(box->Checked());
-  EXPECT_EQ(SendMessageW(HandleOf(*box), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-}
-
 TEST_F(ControlsWinTest, MouseDownComesBeforeTheClickAndCanPreventIt) {
   auto button = tk.CreateButton(*form);
   button->SetBounds(8, 8, 80, 24);
@@ -71,23 +51,6 @@ TEST_F(ControlsWinTest, MouseDownComesBeforeTheClickAndCanPreventIt) {
   SendMessageW(HandleOf(*label), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
   SendMessageW(HandleOf(*label), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   EXPECT_EQ(events, (std::vector<std::string>{"down 10,5", "click", "down 12,6", "label"}));
-}
-
-TEST_F(ControlsWinTest, MinimisingTheMainFormRunsTheApplicationsEvents) {
-  std::vector<std::string> events;
-  tk.SetOnMinimize([&] { events.push_back("minimize"); });
-  tk.SetOnRestore([&] { events.push_back("restore"); });
-  tk.SetMainForm(form.get());
-  tk.Minimize();
-  EXPECT_TRUE(tk.Minimized());
-  EXPECT_TRUE(IsIconic(HandleOf(*form)));
-  tk.Minimize();  // no change, no event
-  tk.Restore();
-  EXPECT_FALSE(tk.Minimized());
-  // The user's minimise box acts alike.
-  SendMessageW(HandleOf(*form), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  SendMessageW(HandleOf(*form), WM_SYSCOMMAND, SC_RESTORE, 0);
-  EXPECT_EQ(events, (std::vector<std::string>{"minimize", "restore", "minimize", "restore"}));
 }
 
 TEST_F(ControlsWinTest, DropDownBoxRunsItsEventsForTheUserOnly) {
@@ -159,164 +122,6 @@ TEST_F(ControlsWinTest, DropDownBoxCanShowTheButtonFaceBehindItsText) {
   box->SetBackground(Background::Window);
   EXPECT_EQ(colour(), normal);
   ReleaseDC(info.hwndItem, dc);
-}
-
-struct KeyScene {
-  std::unique_ptr<Edit> edit;
-  std::unique_ptr<Button> other, start;
-  std::unique_ptr<PopupMenu> menu;
-  std::vector<uint16_t> formKeys;
-  std::vector<std::string> chosen;
-  bool handleF1 = false;
-};
-
-TEST_F(ControlsWinTest, KeysReachTheFormFirstThenItsShortcutsThenTheDialogKeys) {
-  KeyScene s;
-  s.edit = tk.CreateEdit(*form);
-  s.edit->SetBounds(8, 8, 200, 21);
-  s.other = tk.CreateButton(*form);
-  s.other->SetBounds(8, 40, 80, 24);
-  s.start = tk.CreateButton(*form);
-  s.start->SetBounds(100, 40, 80, 24);
-  s.start->SetDefault(true);
-  s.other->SetOnClick([&](NotifyEvent&) { s.chosen.push_back("other"); });
-  s.start->SetOnClick([&](NotifyEvent&) { s.chosen.push_back("start"); });
-  s.menu = tk.CreatePopupMenu(*form);
-  MenuItem& help = s.menu->AddItem("&Hilfe");
-  help.SetShortcut(KeyF1, ShiftState::None);
-  help.SetVisible(false);  // hidden items' shortcuts work too
-  help.SetOnClick([&](MenuItem&) { s.chosen.push_back("help"); });
-  MenuItem& close = s.menu->AddItem("&Beenden");
-  close.SetShortcut(KeyF4, ShiftState::Alt);
-  close.SetOnClick([&](MenuItem&) { s.chosen.push_back("close"); });
-  form->SetContextMenu(s.menu.get());
-  form->SetOnKeyDown([&](KeyEvent& event) {
-    s.formKeys.push_back(event.key);
-    if (event.key == KeyF1 && s.handleF1) event.handled = true;
-  });
-  const HWND edit = HandleOf(*s.edit);
-  s.edit->SetFocus();
-
-  // Without key preview the form sees no key of its controls.
-  PressKey(edit, VK_F1);
-  EXPECT_TRUE(s.formKeys.empty());
-  form->SetKeyPreview(true);
-  PressKey(edit, VK_F1);
-  s.handleF1 = true;
-  PressKey(edit, VK_F1);  // handled by the form: no shortcut
-  PressKey(edit, VK_F4, true);
-  PressKey(edit, VK_ESCAPE);
-  PressKey(edit, VK_RETURN);
-  EXPECT_EQ(s.formKeys, (std::vector<uint16_t>{KeyF1, KeyF1, KeyF4, KeyEscape, KeyReturn}));
-  EXPECT_EQ(s.chosen, (std::vector<std::string>{"help", "help", "close", "start"}));
-  // Escape closes nothing, in the memo neither.
-  auto memo = tk.CreateMemo(*form);
-  memo->SetBounds(8, 80, 200, 60);
-  int closeQueries = 0;
-  form->SetOnCloseQuery([&](CloseQueryEvent&) { ++closeQueries; });
-  memo->SetFocus();
-  PressKey(HandleOf(*memo), VK_ESCAPE);
-  tk.ProcessPendingMessages();
-  EXPECT_EQ(s.formKeys.back(), KeyEscape);
-  EXPECT_EQ(closeQueries, 0);
-  EXPECT_TRUE(form->Visible());
-  s.edit->SetFocus();
-
-  // Tab goes on to the next control; Enter on a focused button presses it.
-  PressKey(edit, VK_TAB);
-  EXPECT_TRUE(s.other->Focused());
-  PressKey(HandleOf(*s.other), VK_RETURN);
-  EXPECT_EQ(s.chosen.back(), "other");
-}
-
-TEST_F(ControlsWinTest, CloseQueryCanRefuseAndTheCloseActionDecides) {
-  auto second = tk.CreateForm();
-  second->SetBounds(100, 100, 300, 200);
-  second->SetVisible(true);
-  bool allow = false;
-  std::optional<CloseAction> decision;  // what the close handler decides, if anything
-  std::vector<CloseAction> offered;
-  for (Form* f : {form.get(), second.get()}) {
-    f->SetOnCloseQuery([&](CloseQueryEvent& event) { event.canClose = allow; });
-    f->SetOnClose([&](CloseEvent& event) {
-      offered.push_back(event.action);
-      if (decision) event.action = *decision;
-    });
-  }
-  tk.SetMainForm(form.get());
-  // The close box of the second form: refused, then hidden.
-  SendMessageW(HandleOf(*second), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(second->Visible());
-  EXPECT_TRUE(offered.empty());
-  allow = true;
-  SendMessageW(HandleOf(*second), WM_CLOSE, 0, 0);
-  EXPECT_FALSE(second->Visible());
-  EXPECT_NE(second->Handle(), 0u);
-  // The main form: refused, kept or hidden by the handler, then freed.
-  allow = false;
-  form->Close();
-  allow = true;
-  decision = CloseAction::None;
-  form->Close();
-  EXPECT_TRUE(form->Visible());
-  decision = CloseAction::Hide;
-  form->Close();
-  EXPECT_FALSE(form->Visible());
-  EXPECT_FALSE(tk.Terminated());
-  decision.reset();
-  form->SetVisible(true);
-  form->Close();
-  EXPECT_EQ(form->Handle(), 0u);
-  EXPECT_TRUE(tk.Terminated());
-  EXPECT_EQ(offered, (std::vector<CloseAction>{CloseAction::Hide, CloseAction::Free,
-                                               CloseAction::Free, CloseAction::Free}));
-  MSG quit;
-  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  EXPECT_EQ(quit.wParam, 0u);
-}
-
-TEST_F(ControlsWinTest, FormKeepsItsMinimumSizeNormalBoundsAndAnchoredControls) {
-  auto stretched = tk.CreateEdit(*form);
-  stretched->SetBounds(8, 8, 200, 21);
-  stretched->SetAnchors(Anchor::Left | Anchor::Top | Anchor::Right);
-  auto corner = tk.CreateButton(*form);
-  corner->SetBounds(300, 200, 80, 24);
-  corner->SetAnchors(Anchor::Right | Anchor::Bottom);
-  auto panel = tk.CreatePanel(*form);
-  panel->SetBounds(8, 40, 200, 100);
-  panel->SetAnchors(Anchor::Left | Anchor::Top | Anchor::Bottom);
-  auto inPanel = tk.CreateButton(*panel);
-  inPanel->SetBounds(10, 60, 60, 24);
-  inPanel->SetAnchors(Anchor::Left | Anchor::Bottom);
-
-  form->SetMinSize(400, 300);
-  form->SetBounds(40, 40, 600, 400);  // 120 wider, 80 higher than at the start
-  EXPECT_EQ(stretched->Width(), 320);
-  EXPECT_EQ(corner->Left(), 420);
-  EXPECT_EQ(corner->Top(), 280);
-  EXPECT_EQ(panel->Height(), 180);
-  EXPECT_EQ(inPanel->Top(), 140);
-  form->SetBounds(40, 40, 100, 100);
-  EXPECT_EQ(form->Width(), 400);
-  EXPECT_EQ(form->Height(), 300);
-
-  // Checked before messages are processed: under Xvfb no window manager
-  // keeps a window maximised.
-  form->SetWindowState(WindowState::Maximized);
-  EXPECT_EQ(form->GetWindowState(), WindowState::Maximized);
-  EXPECT_EQ(form->NormalBounds(), (Rect{40, 40, 400, 300}));
-  form->SetBounds(60, 50, 500, 350);  // the bounds it gets back
-  EXPECT_EQ(form->GetWindowState(), WindowState::Maximized);
-  EXPECT_EQ(form->NormalBounds(), (Rect{60, 50, 500, 350}));
-  form->SetWindowState(WindowState::Normal);
-  EXPECT_EQ((Rect{form->Left(), form->Top(), form->Width(), form->Height()}),
-            (Rect{60, 50, 500, 350}));
-  // A hidden form takes its state along when it is shown.
-  form->SetVisible(false);
-  form->SetWindowState(WindowState::Maximized);
-  EXPECT_FALSE(IsZoomed(HandleOf(*form)));
-  form->SetVisible(true);
-  EXPECT_TRUE(IsZoomed(HandleOf(*form)));
 }
 
 TEST_F(ControlsWinTest, HintsShowSeveralLinesWithTheDelaysSet) {

@@ -1,6 +1,7 @@
 // The Win32 toolkit's modal windows: the message dialog's owner while the
-// program is in the background, the popup menu, the one-line input and the
-// help window.
+// program is in the background, the one-line input, the common dialogs and
+// the help window (the popup menu and the message dialog's buttons are the
+// toolkit contract's).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -63,71 +64,6 @@ TEST_F(DialogsWinTest, MessageDialogBelongsToTheMainFormAndDisablesEveryWindowWh
     EXPECT_TRUE(IsWindowEnabled(HandleOf(*form)));
     EXPECT_TRUE(IsWindowEnabled(HandleOf(*other)));
   }
-}
-
-// ---- popup menu ---------------------------------------------------------------
-
-struct MenuProbe {
-  std::vector<std::wstring> shown;  // the captions of the open menu
-  int keysLeft = 2;                 // Down presses before Enter
-};
-
-bool ChooseSecondItem(void* context) {
-  auto* probe = static_cast<MenuProbe*>(context);
-  HWND menuWindow = FindWindowW(L"#32768", nullptr);
-  if (menuWindow == nullptr || !IsWindowVisible(menuWindow)) return false;
-  if (probe->shown.empty()) {
-    auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-      wchar_t text[64] = {};
-      GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-      probe->shown.push_back(text[0] != 0 ? text : L"-");
-    }
-  }
-  // Keys go to the window that has the focus; the menu's loop takes them.
-  HWND focus = GetFocus() != nullptr ? GetFocus() : menuWindow;
-  const WPARAM key = probe->keysLeft-- > 0 ? VK_DOWN : VK_RETURN;
-  PostMessageW(focus, WM_KEYDOWN, key, 1);
-  return key == VK_RETURN;
-}
-
-TEST_F(DialogsWinTest, PopupMenuShowsTheVisibleItemsAndChoosesOneBeforeItReturns) {
-  auto menu = tk.CreatePopupMenu(*form);
-  MenuItem& english = menu->AddItem("&English");
-  MenuItem& german = menu->AddItem("&Deutsch");
-  menu->AddSeparator();
-  MenuItem& hidden = menu->AddItem("Debug");
-  MenuItem& help = menu->AddItem("&Hilfe");
-  for (MenuItem* item : {&english, &german}) {
-    item->SetRadioGroup(1);
-    item->SetAutoCheck(true);
-  }
-  english.SetChecked(true);
-  german.SetTag(2);
-  help.SetShortcut(KeyF1, ShiftState::None);
-  std::vector<std::string> events;
-  menu->SetOnPopup([&] {
-    events.push_back("popup");
-    hidden.SetVisible(false);
-  });
-  german.SetOnClick([&](MenuItem& item) {
-    events.push_back("click " + std::to_string(item.Tag()) + (item.Checked() ? " checked" : ""));
-  });
-
-  MenuProbe probe;
-  {
-    TimerProbe timer(&ChooseSecondItem, &probe);
-    menu->Popup(form->Left() + 40, form->Top() + 60);
-  }
-  EXPECT_EQ(events, (std::vector<std::string>{"popup", "click 2 checked"}));
-  EXPECT_EQ(probe.shown, (std::vector<std::wstring>{L"&English", L"&Deutsch", L"-", L"&Hilfe\tF1"}));
-  EXPECT_TRUE(german.Checked());
-  EXPECT_FALSE(english.Checked());
-  // Choosing from code works alike; a radio item stays checked.
-  german.Click();
-  EXPECT_TRUE(german.Checked());
-  english.Click();
-  EXPECT_FALSE(german.Checked());
 }
 
 // ---- one-line input -------------------------------------------------------------

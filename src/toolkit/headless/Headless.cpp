@@ -138,22 +138,51 @@ void HeadlessToolkit::MainFormFreed() { terminated_ = true; }
 
 // ---- the application object -------------------------------------------------
 
+void HeadlessToolkit::RunApplicationEvent(const std::function<void()>& handler) {
+  if (!handler) return;
+  const std::function<void()> copy = handler;
+  copy();
+}
+
+void HeadlessToolkit::FormStateChanged(HeadlessForm& form) {
+  if (mainForm_ != &form || !form.Visible()) return;
+  const bool minimized = form.GetWindowState() == WindowState::Minimized;
+  if (minimized == minimized_) return;
+  minimized_ = minimized;
+  RunApplicationEvent(minimized ? onMinimize_ : onRestore_);
+}
+
 void HeadlessToolkit::Minimize() {
-  if (minimized_) return;
-  minimized_ = true;
-  if (onMinimize_) {
-    const std::function<void()> handler = onMinimize_;
-    handler();
+  auto* form = dynamic_cast<HeadlessForm*>(mainForm_);
+  if (form == nullptr) {
+    if (minimized_) return;
+    minimized_ = true;
+    RunApplicationEvent(onMinimize_);
+  } else if (!form->Visible()) {
+    form->ShowMinimized();
+  } else {
+    form->SetWindowState(WindowState::Minimized);
   }
 }
 
 void HeadlessToolkit::Restore() {
   if (!minimized_) return;
-  minimized_ = false;
-  if (onRestore_) {
-    const std::function<void()> handler = onRestore_;
-    handler();
+  auto* form = dynamic_cast<HeadlessForm*>(mainForm_);
+  if (form != nullptr && form->Visible() && form->GetWindowState() == WindowState::Minimized) {
+    form->SetWindowState(form->RestoreState());
+    form->SetFocus();
+    return;
   }
+  minimized_ = false;
+  RunApplicationEvent(onRestore_);
+}
+
+void HeadlessToolkit::BringToFront() {
+  ++applicationBroughtToFront;
+  auto* form = dynamic_cast<HeadlessForm*>(mainForm_);
+  if (form == nullptr || !form->Visible()) return;
+  if (form->GetWindowState() == WindowState::Minimized) form->SetWindowState(form->RestoreState());
+  form->SetFocus();
 }
 
 bool HeadlessToolkit::ShowHelp() {
@@ -258,6 +287,9 @@ int HeadlessToolkit::MessageDialog(const std::string& text, DialogType type, uin
     answer = answers.front();
     answers.pop_front();
   }
+  if (answer == AnswerEnter) answer = DialogButtonResult(MessageDialogButtons(buttons).front());
+  if (answer == AnswerEscape) answer = ModalCancel;
+  if (buttons == 0) buttons = ButtonOk;  // the dialog shows OK
   if (!Offers(buttons, answer)) {
     ScriptError("the message dialog \"" + text + "\" offers no button with the result " +
                 std::to_string(answer));
@@ -320,6 +352,14 @@ std::string HeadlessToolkit::NextPopupChoice() {
 void HeadlessToolkit::SetScreenCursor(CursorKind kind) {
   cursor = kind;
   if (kind == CursorKind::Hourglass) ++hourglassCount;
+}
+
+ScreenMetrics HeadlessToolkit::Screen() {
+  ScreenMetrics shown = screen;
+  if (shown.workArea.width <= 0 || shown.workArea.height <= 0) {
+    shown.workArea = Rect{0, 0, shown.width, shown.height};
+  }
+  return shown;
 }
 
 int HeadlessToolkit::TextWidth(const Font& font, const std::string& text) {

@@ -55,6 +55,7 @@ struct PopupRecord {
   const PopupMenu* menu;
   int screenX, screenY;
   std::vector<std::string> captions;  // the visible items, a separator as "-"
+  std::vector<bool> checks;           // their check marks, as shown
 };
 
 struct HintTimes {
@@ -65,8 +66,13 @@ struct HintTimes {
 
 class HeadlessToolkit : public Toolkit {
  public:
-  // The screen a test starts with: 1024 x 768 at 96 pixels per inch.
-  static constexpr ScreenMetrics DefaultScreen{1024, 768, 1024, 768, 96};
+  // The screen a test starts with: 1024 x 768 at 96 pixels per inch. Its
+  // work area is the whole screen while it is left empty.
+  static constexpr ScreenMetrics DefaultScreen{1024, 768, 1024, 768, 96, Rect{}};
+  // Scripted answers of a message dialog besides the modal results: the
+  // user presses Enter (the default button) or Escape.
+  static constexpr int AnswerEnter = -1;
+  static constexpr int AnswerEscape = -2;
   // Rounds of messages after which Run() gives up on an application that
   // does not end.
   static constexpr int DefaultRunRoundLimit = 100000;
@@ -93,11 +99,13 @@ class HeadlessToolkit : public Toolkit {
   std::string Title() const override { return title_; }
   void SetOnMinimize(std::function<void()> handler) override { onMinimize_ = std::move(handler); }
   void SetOnRestore(std::function<void()> handler) override { onRestore_ = std::move(handler); }
-  // The events run when the state changes.
+  // As on Windows: the main form shows minimised (also a hidden one) and
+  // comes back in its RestoreState; the events run when the state changes.
   void Minimize() override;
   void Restore() override;
   bool Minimized() const override { return minimized_; }
-  void BringToFront() override { ++applicationBroughtToFront; }
+  // Counts the calls; a minimised main form is restored, as on Windows.
+  void BringToFront() override;
   void SetHelpFile(const std::string& path) override { helpFile_ = path; }
   std::string HelpFile() const override { return helpFile_; }
   // Records the help file shown; true when there is one and helpAvailable.
@@ -115,7 +123,8 @@ class HeadlessToolkit : public Toolkit {
   std::unique_ptr<Memo> CreateMemo(Container& parent) override;
   std::unique_ptr<PopupMenu> CreatePopupMenu(Form& owner) override;
 
-  // Answered from `answers`, then with defaultAnswer.
+  // Answered from `answers`, then with defaultAnswer; AnswerEnter and
+  // AnswerEscape stand for the keys.
   int MessageDialog(const std::string& text, DialogType type, uint32_t buttons,
                     int helpContext) override;
   void SystemErrorBox(const std::string& text, const std::string& caption) override;
@@ -132,7 +141,7 @@ class HeadlessToolkit : public Toolkit {
   bool BrowseForFolder(const std::string& title, std::string& directory) override;
 
   Printer& DefaultPrinter() override { return printer; }
-  ScreenMetrics Screen() override { return screen; }
+  ScreenMetrics Screen() override;
   void SetScreenCursor(CursorKind kind) override;
   int TextWidth(const Font& font, const std::string& text) override;
 
@@ -207,6 +216,10 @@ class HeadlessToolkit : public Toolkit {
   void MoveToBack(HeadlessForm& form);
   void Activate(HeadlessForm& form);
   void MainFormFreed();
+  // A shown form changed its state: the main form's minimising and
+  // restoring are the application's.
+  void FormStateChanged(HeadlessForm& form);
+  void RunApplicationEvent(const std::function<void()>& handler);
   void ForgetMenu(const PopupMenu& menu);
   bool HasWaitingAction() const;
   std::string NextPopupChoice();

@@ -245,10 +245,10 @@ std::string HeadlessButton::Describe() const { return Quoted("button", caption_)
 
 void HeadlessButton::UserClick() {
   if (!CheckReachable("click")) return;
-  TakeFocus();
   const Rect shown = ShownBounds();
   MouseEvent down{*this, MouseButton::Left, ShiftState::None, shown.width / 2, shown.height / 2};
   Fire(onMouseDown_, down);
+  TakeFocus();
   // A button that the mouse-down disabled or hid is not clicked.
   if (Reachable()) Click();
 }

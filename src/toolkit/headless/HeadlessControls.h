@@ -179,8 +179,8 @@ class HeadlessButton : public HeadlessControlOf<Button> {
   void Click() override;
   std::string Describe() const override;
 
-  // The user clicks the button with the left mouse button: it takes the
-  // focus, the mouse-down event runs, and the click follows when the
+  // The user clicks the button with the left mouse button: the mouse-down
+  // event runs, the button takes the focus, and the click follows when the
   // button is still enabled and visible.
   void UserClick();
 
@@ -242,9 +242,10 @@ class HeadlessMemo : public HeadlessControlOf<Memo> {
 
 // A top-level window. It keeps the focus of its controls: SetFocus on a
 // control runs the exit event of the control that had the focus and the
-// enter event of the new one. A control that is hidden or disabled loses
-// the focus (its exit event runs). A maximised form fills the toolkit's
-// screen.
+// enter event of the new one. A control that is disabled loses the focus
+// (its exit event runs); one that is hidden keeps it, as on Windows. A maximised form fills the work area of
+// the toolkit's screen. The main form's minimising and restoring are the
+// application's: they run its events, as on Windows.
 class HeadlessForm : public HeadlessContainerOf<Form> {
  public:
   explicit HeadlessForm(HeadlessToolkit& toolkit);
@@ -264,6 +265,7 @@ class HeadlessForm : public HeadlessContainerOf<Form> {
   void SetContextMenu(PopupMenu* menu) override { contextMenu_ = menu; }
   void SetWindowState(WindowState state) override;
   WindowState GetWindowState() const override { return state_; }
+  WindowState RestoreState() const override;
   // A freed form has no window left: it answers neutral bounds, as a
   // destroyed window does.
   Rect NormalBounds() const override { return freed_ ? Rect{} : bounds_; }
@@ -294,6 +296,13 @@ class HeadlessForm : public HeadlessContainerOf<Form> {
   void PressKey(uint16_t key, ShiftState shift = ShiftState::None);
   // The user clicks the close box.
   void UserClose();
+  // The user clicks the minimise or the maximise box of the shown form.
+  void UserMinimize();
+  void UserMaximize();
+  // The user restores the form: its taskbar button when it is minimised
+  // (back to its RestoreState), else its restore box (back to normal). The
+  // form becomes the active one.
+  void UserRestore();
   // The user right-clicks the form or one of its controls: the context
   // menu shows at the screen point.
   void OpenContextMenu(int screenX, int screenY);
@@ -312,6 +321,8 @@ class HeadlessForm : public HeadlessContainerOf<Form> {
   void MoveFocusByTab(bool backward);
   void Forget(const PopupMenu* menu);
   Rect WithMinSize(Rect bounds) const;
+  // Shows the hidden form minimised without activating it.
+  void ShowMinimized();
 
   std::string caption_;
   bool keyPreview_ = false;
@@ -319,6 +330,7 @@ class HeadlessForm : public HeadlessContainerOf<Form> {
   int minHeight_ = 0;
   PopupMenu* contextMenu_ = nullptr;
   WindowState state_ = WindowState::Normal;
+  WindowState restoreState_ = WindowState::Normal;  // the state before minimising
   HeadlessWidget* focused_ = nullptr;
   bool freed_ = false;
   CloseQueryHandler onCloseQuery_;

@@ -35,10 +35,24 @@ std::string HeadlessForm::Describe() const { return "form \"" + caption_ + "\"";
 
 // ---- visibility, order and focus --------------------------------------------
 
+// A form shown minimised minimises the application when it is the main
+// form, as the system's size message does.
 void HeadlessForm::SetVisible(bool visible) {
   const bool shown = visible && !visible_;
   ChangeVisible(visible);
-  if (shown) OwnerToolkit().MoveToFront(*this);
+  if (!shown) return;
+  OwnerToolkit().MoveToFront(*this);
+  if (state_ == WindowState::Minimized) OwnerToolkit().FormStateChanged(*this);
+}
+
+void HeadlessForm::ShowMinimized() {
+  if (visible_) return;
+  if (state_ != WindowState::Minimized) {
+    restoreState_ = state_;
+    state_ = WindowState::Minimized;
+  }
+  ChangeVisible(true);
+  OwnerToolkit().FormStateChanged(*this);
 }
 
 void HeadlessForm::SetFocus() {
@@ -87,8 +101,7 @@ void HeadlessForm::SetMinSize(int width, int height) {
 // bounds; a maximised form fills the screen.
 Rect HeadlessForm::ShownBounds() const {
   if (state_ != WindowState::Maximized) return bounds_;
-  const ScreenMetrics screen = OwnerToolkit().screen;
-  return Rect{0, 0, screen.width, screen.height};
+  return OwnerToolkit().Screen().workArea;
 }
 
 int HeadlessForm::InnerWidth() const {
@@ -100,8 +113,17 @@ int HeadlessForm::InnerHeight() const {
   return std::max(0, ShownBounds().height - frame);
 }
 
+// A shown form's change of state reaches the application when it is the
+// main form; a hidden one keeps the state for its showing.
 void HeadlessForm::SetWindowState(WindowState state) {
+  if (state == state_) return;
+  if (state == WindowState::Minimized) restoreState_ = state_;
   Reshape([&] { state_ = state; });
+  if (visible_) OwnerToolkit().FormStateChanged(*this);
+}
+
+WindowState HeadlessForm::RestoreState() const {
+  return state_ == WindowState::Minimized ? restoreState_ : state_;
 }
 
 void HeadlessForm::Resized() {
@@ -143,6 +165,23 @@ void HeadlessForm::Forget(const PopupMenu* menu) {
 
 void HeadlessForm::UserClose() {
   if (CheckReachable("close")) Close();
+}
+
+void HeadlessForm::UserMinimize() {
+  if (CheckReachable("minimise")) SetWindowState(WindowState::Minimized);
+}
+
+void HeadlessForm::UserMaximize() {
+  if (CheckReachable("maximise")) SetWindowState(WindowState::Maximized);
+}
+
+void HeadlessForm::UserRestore() {
+  if (!visible_) {
+    OwnerToolkit().ScriptError("restore the hidden " + Describe() + " (it has no taskbar button)");
+    return;
+  }
+  SetWindowState(state_ == WindowState::Minimized ? restoreState_ : WindowState::Normal);
+  SetFocus();
 }
 
 void HeadlessForm::OpenContextMenu(int screenX, int screenY) {

@@ -52,16 +52,34 @@ std::vector<HeadlessMenuItem*> HeadlessPopupMenu::Items() const {
   return items;
 }
 
-std::vector<std::string> HeadlessPopupMenu::ShownCaptions() const {
-  std::vector<std::string> captions;
+// A separator shows only between two shown items, once.
+std::vector<const HeadlessMenuItem*> HeadlessPopupMenu::ShownEntries() const {
+  std::vector<const HeadlessMenuItem*> shown;
+  bool separatorDue = false;
   for (const auto& entry : entries_) {
     if (!entry) {
-      captions.push_back(SeparatorCaption);
+      separatorDue = !shown.empty();
     } else if (entry->Visible()) {
-      captions.push_back(entry->Caption());
+      if (separatorDue) shown.push_back(nullptr);
+      separatorDue = false;
+      shown.push_back(entry.get());
     }
   }
+  return shown;
+}
+
+std::vector<std::string> HeadlessPopupMenu::ShownCaptions() const {
+  std::vector<std::string> captions;
+  for (const HeadlessMenuItem* item : ShownEntries()) {
+    captions.push_back(item != nullptr ? item->Caption() : SeparatorCaption);
+  }
   return captions;
+}
+
+std::vector<bool> HeadlessPopupMenu::ShownChecks() const {
+  std::vector<bool> checks;
+  for (const HeadlessMenuItem* item : ShownEntries()) checks.push_back(item != nullptr && item->Checked());
+  return checks;
 }
 
 void HeadlessPopupMenu::ClearGroup(int group, const HeadlessMenuItem& except) {
@@ -93,7 +111,7 @@ void HeadlessPopupMenu::Popup(int screenX, int screenY) {
     const std::function<void()> handler = onPopup_;
     handler();
   }
-  toolkit_.popups.push_back(PopupRecord{this, screenX, screenY, ShownCaptions()});
+  toolkit_.popups.push_back(PopupRecord{this, screenX, screenY, ShownCaptions(), ShownChecks()});
   ChooseScripted();
 }
 

@@ -67,8 +67,10 @@ class HeadlessPopupMenu : public PopupMenu {
 
   // The items, separators left out.
   std::vector<HeadlessMenuItem*> Items() const;
-  // The captions of the visible items in order, a separator as "-".
+  // The captions of the visible items in order, a separator as "-" (only
+  // between two shown items, as the system shows it), and their checks.
   std::vector<std::string> ShownCaptions() const;
+  std::vector<bool> ShownChecks() const;
   // Chooses the item whose shortcut is the key with exactly these
   // modifiers; false when no item has it.
   bool ChooseByShortcut(uint16_t key, ShiftState shift);
@@ -76,6 +78,8 @@ class HeadlessPopupMenu : public PopupMenu {
  private:
   friend class HeadlessMenuItem;
   void ClearGroup(int group, const HeadlessMenuItem& except);
+  // The shown items in order, a separator as nullptr.
+  std::vector<const HeadlessMenuItem*> ShownEntries() const;
   void ChooseScripted();
   HeadlessMenuItem* FindVisible(const std::string& caption) const;
 

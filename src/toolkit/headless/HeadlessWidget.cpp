@@ -136,10 +136,11 @@ void HeadlessWidget::FollowParent(int widthChange, int heightChange) {
 
 // ---- visibility, enabling and focus ----------------------------------------
 
+// As on Windows, a control that is hidden keeps the focus (nothing moves
+// it); one that is disabled loses it.
 void HeadlessWidget::ChangeVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
-  if (!visible) LoseFocusWithin();
 }
 
 void HeadlessWidget::ChangeEnabled(bool enabled) {

@@ -37,6 +37,7 @@ class Win32Form : public Win32Container<Form> {
   void SetContextMenu(PopupMenu* menu) override;
   void SetWindowState(WindowState state) override;
   WindowState GetWindowState() const override;
+  WindowState RestoreState() const override;
   Rect NormalBounds() const override;
   void Close() override;
   void BringToFront() override;
@@ -55,6 +56,10 @@ class Win32Form : public Win32Container<Form> {
   // false when the form has none.
   bool ShowContextMenu(LPARAM position);
   void ForgetMenu(const PopupMenu* menu);
+  // Shows the hidden form minimised without activating it: it gets its
+  // taskbar button, and a restore brings it back in the state it was given
+  // while hidden.
+  void ShowMinimizedInactive();
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -68,6 +73,8 @@ class Win32Form : public Win32Container<Form> {
   int minWidth_ = 0, minHeight_ = 0;
   Win32PopupMenu* contextMenu_ = nullptr;
   WindowState hiddenState_ = WindowState::Normal;  // shown with the form
+  // The last state other than minimised the window had (WM_SIZE tells).
+  WindowState restoreState_ = WindowState::Normal;
   HWND lastFocus_ = nullptr;  // the control that gets the focus back
   CloseQueryHandler onCloseQuery_;
   CloseHandler onClose_;
@@ -104,6 +111,7 @@ class Win32Label : public Win32Control<Label> {
 
  private:
   void AutoSize();
+  void Repaint();
   std::string caption_;
   NotifyHandler onClick_;
 };

@@ -126,6 +126,24 @@ WindowState Win32Form::GetWindowState() const {
   return WindowState::Normal;
 }
 
+WindowState Win32Form::RestoreState() const {
+  const WindowState state = GetWindowState();
+  return state == WindowState::Minimized ? restoreState_ : state;
+}
+
+void Win32Form::ShowMinimizedInactive() {
+  if (Hwnd() == nullptr || Visible()) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (!GetWindowPlacement(Hwnd(), &placement)) return;
+  restoreState_ = hiddenState_ == WindowState::Maximized ? WindowState::Maximized
+                                                          : WindowState::Normal;
+  hiddenState_ = WindowState::Normal;
+  placement.flags = restoreState_ == WindowState::Maximized ? WPF_RESTORETOMAXIMIZED : 0;
+  placement.showCmd = SW_SHOWMINNOACTIVE;
+  SetWindowPlacement(Hwnd(), &placement);
+}
+
 void Win32Form::SetFocus() {
   if (Hwnd() == nullptr || !Visible() || !IsWindowEnabled(Hwnd())) return;
   SetForegroundWindow(Hwnd());
@@ -206,6 +224,9 @@ Win32Button* Win32Form::DefaultButton() const {
 // ---- messages ---------------------------------------------------------------
 
 void Win32Form::Sized(WPARAM kind) {
+  // The state before a minimising, for the minimise event and the restore.
+  if (kind == SIZE_MAXIMIZED) restoreState_ = WindowState::Maximized;
+  if (kind == SIZE_RESTORED) restoreState_ = WindowState::Normal;
   if (Kit().MainForm() == this) Kit().MainFormSized(kind);
   if (kind == SIZE_MINIMIZED) return;
   NotifyEvent event{*this};

@@ -19,12 +19,22 @@ void Win32Label::SetBounds(int left, int top, int, int) {
 void Win32Label::SetFont(const Font& font) {
   SetFontImpl(font);
   AutoSize();
+  Repaint();
 }
 
+// The label takes its new size before it shows the new text, and is then
+// painted anew over its whole width: the system paints a changed text at
+// once within the old width, and a label that grew kept a gap where its
+// old text had been ("Ignore    es" after a switch from "Ignorieren").
 void Win32Label::SetCaption(const std::string& caption) {
   caption_ = caption;
-  Ref().SetText(DisplayText(Wide(caption)));
   AutoSize();
+  Ref().SetText(DisplayText(Wide(caption)));
+  Repaint();
+}
+
+void Win32Label::Repaint() {
+  if (Hwnd() != nullptr) InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void Win32Label::OnCommand(WORD notification) {

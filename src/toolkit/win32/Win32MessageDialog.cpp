@@ -17,7 +17,6 @@ namespace {
 // Escape.
 constexpr int FirstButtonId = 100;
 constexpr int ButtonKinds = 7;
-constexpr int OkButtonIndex = 2;  // the bit of ButtonOk: a dialog needs a way out
 
 // Layout in pixels, as a classic message box.
 constexpr int Margin = 12;
@@ -65,12 +64,14 @@ const wchar_t* IconOf(DialogType type) {
   return IDI_ASTERISK;
 }
 
+// The bit numbers of the buttons shown, from the left.
 std::vector<int> ChosenButtons(uint32_t buttons) {
   std::vector<int> indexes;
-  for (int index = 0; index < ButtonKinds; ++index) {
-    if ((buttons & ButtonOfIndex(index)) != 0) indexes.push_back(index);
+  for (const DialogButton button : MessageDialogButtons(buttons)) {
+    int index = 0;
+    while ((1u << index) != static_cast<uint32_t>(button)) ++index;
+    indexes.push_back(index);
   }
-  if (indexes.empty()) indexes.push_back(OkButtonIndex);
   return indexes;
 }
 

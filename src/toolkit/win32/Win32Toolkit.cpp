@@ -96,12 +96,17 @@ void Win32Toolkit::MainFormSized(WPARAM kind) {
   }
 }
 
+// A hidden main form shows minimised, so that it has its taskbar button:
+// minimised and hidden, nothing could ever bring it back.
 void Win32Toolkit::Minimize() {
   HWND main = MainWindow();
-  if (main != nullptr && IsWindowVisible(main)) {
-    ShowWindow(main, SW_MINIMIZE);
-  } else {
+  auto* form = dynamic_cast<Win32Form*>(mainForm_);
+  if (main == nullptr || form == nullptr) {
     MainFormSized(SIZE_MINIMIZED);
+  } else if (!IsWindowVisible(main)) {
+    form->ShowMinimizedInactive();
+  } else if (!IsIconic(main)) {
+    ShowWindow(main, SW_MINIMIZE);
   }
 }
 
@@ -109,7 +114,8 @@ void Win32Toolkit::Restore() {
   HWND main = MainWindow();
   if (main != nullptr && IsWindowVisible(main) && IsIconic(main)) {
     ShowWindow(main, SW_RESTORE);
-  } else {
+    SetForegroundWindow(main);
+  } else if (main == nullptr || !IsWindowVisible(main)) {
     MainFormSized(SIZE_RESTORED);
   }
 }
@@ -200,6 +206,9 @@ ScreenMetrics Win32Toolkit::Screen() {
   screen.virtualHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   const WindowDc dc(nullptr);
   if (dc) screen.pixelsPerInch = GetDeviceCaps(dc.Get(), LOGPIXELSY);
+  RECT work{0, 0, screen.width, screen.height};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  screen.workArea = Rect{work.left, work.top, work.right - work.left, work.bottom - work.top};
   return screen;
 }
 
