@@ -270,6 +270,23 @@ TEST_F(RunDriverTest, ARunOfMoreThanAMinuteEndsWithABeepAndAFailureLineGivesExit
   EXPECT_EQ(LastRunExitCode, RunCompletedWithFailures);
 }
 
+// A source folder whose listing breaks off is no complete backup: the run
+// goes on, and its failure line gives the exit code 1.
+TEST_F(RunDriverTest, AFolderListingThatBreaksOffGivesExitCodeOne) {
+  fs.MakeFile("C:\\Data\\z.txt", "zeta");
+  fs.FailSearch("C:\\Data\\*.*", 3, 64);  // after ".", ".." and "a.txt"
+  Press();
+  EXPECT_EQ(fs.Content("D:\\Backup\\a.txt"), "alpha");
+  EXPECT_FALSE(fs.Exists("D:\\Backup\\z.txt"));
+  const Lines lines = Protocol();
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "****** Directory  C:\\Data  could not be read completely. Windows error 64: "
+                      "The specified network name is no longer available. ******"),
+            lines.end());
+  EXPECT_EQ(LastRunExitCode, RunCompletedWithFailures);
+  EXPECT_TRUE(WindowReset());
+}
+
 TEST_F(RunDriverTest, AbortOrACloseWhileWaitingForAnotherInstanceEndsTheWait) {
   auto other = fs.StartProcess();
   auto turn = std::move(other->OpenMutex("plovikWaitingToGo")->mutex);
