@@ -92,6 +92,9 @@ TEST_F(PathChecksTest, TheFirstSpecificationThatIsOnlyAnExtensionIsRefusedAtItsS
   EXPECT_FALSE(CheckSpecEntries(list, count, SpecRole::Source));
 }
 
+// The destination is inside the source when it is the source or lies below
+// it, whole names compared: a sibling whose name begins with the source's
+// is not inside.
 TEST_F(PathChecksTest, ADestinationInsideTheSourceIsFoundInAnySpelling) {
   fs.MakeDir("C:\\Program Files\\Data");
   fs.SetShortName("C:\\Program Files", "PROGRA~1");
@@ -104,14 +107,23 @@ TEST_F(PathChecksTest, ADestinationInsideTheSourceIsFoundInAnySpelling) {
   const Case cases[] = {
       {"C:\\Data", "C:\\Data\\Copy", true},
       {"c:\\data", "C:\\DATA\\Copy", true},
-      {"C:\\Data", "C:\\DataCopy", true},  // a substring counts
       {"C:\\Data", "C:\\Data", true},
-      {"C:\\", "C:\\Backup", true},
+      {"C:\\Data", "C:\\Data\\", true},
+      {"C:\\", "C:\\Backup", true},  // a drive's root holds the whole drive
+      {"c:\\", "C:\\", true},
       {"C:/Data", "C:\\Data\\Copy", true},
       {"C:\\Data", "c:/data/copy", true},
       {"C:\\PROGRA~1\\Data", "C:\\Program Files\\Data\\Backup", true},
       {"C:\\Program Files\\Data", "c:\\progra~1\\DATA\\New\\Deeper", true},
       {"C:\\\xC3\x84rger", "c:\\\xC3\xA4RGER\\x", true},
+      {"\\\\server\\share", "\\\\SERVER\\Share\\Backup", true},
+      {"\\\\server\\share", "\\\\server\\share", true},
+      {"C:\\Data", "C:\\DataCopy", false},
+      {"D:\\Data", "D:\\DataBackup\\Data", false},
+      {"C:\\Program Files\\Data", "C:\\PROGRA~1\\Data2", false},
+      {"\\\\server\\share", "\\\\server\\share2", false},
+      {"\\\\server\\share", "\\\\server\\share2\\share", false},
+      {"C:\\", "D:\\Backup", false},
       {"C:\\Data", "D:\\Data", false},
       {"C:\\Data\\Copy", "C:\\Data", false},
       {"C:\\Program Files\\Data", "C:\\PROGRA~1\\Dat", false},

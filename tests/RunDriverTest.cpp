@@ -135,8 +135,9 @@ TEST_F(RunDriverTest, RefusedInputsShowTheirBoxAndPutTheCaretOnTheFault) {
       {"C:\\Nothing", "*.*", "", "D:\\B", "Source directory  C:\\Nothing  not found.",
        f.EditSrcDir.get(), 10, true},
       {"C:\\Data", "*.*", "", "F:\\B", "Destination drive  F:  is full.", f.EditDstDir.get(), 1, true},
-      {"c:\\data", "*.*", "", "C:\\DATACOPY\\", "Destination  \t\tC:\\DATACOPY\rcontained in source  \tc:\\data",
-       f.EditDstDir.get(), 11, true},
+      {"c:\\data", "*.*", "", "C:\\DATA\\COPY\\",
+       "Destination  \t\tC:\\DATA\\COPY\rcontained in source  \tc:\\data", f.EditDstDir.get(), 12,
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.box);
@@ -158,8 +159,18 @@ TEST_F(RunDriverTest, RefusedInputsShowTheirBoxAndPutTheCaretOnTheFault) {
     EXPECT_EQ(LastRunExitCode, RunRefused);
   }
   // The fields keep the cleaned-up texts.
-  EXPECT_EQ(f.EditDstDir->Text(), "C:\\DATACOPY");
+  EXPECT_EQ(f.EditDstDir->Text(), "C:\\DATA\\COPY");
   EXPECT_EQ(f.ComboBoxSrcFile->Text(), "*.*");
+}
+
+// A destination beside the source whose name begins with the source's is
+// not inside it: the run goes ahead.
+TEST_F(RunDriverTest, ASiblingFolderWhoseNameBeginsWithTheSourcesIsBackedUpInto) {
+  Fill("C:\\Data", "*.*", "C:\\DataBackup");
+  Press();
+  EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_EQ(fs.Content("C:\\DataBackup\\Sub\\b.txt"), "beta");
+  EXPECT_EQ(LastRunExitCode, RunCompleted);
 }
 
 TEST_F(RunDriverTest, DriveBoxesRepeatTheirTestOnRetryAndEndTheRunOnAbort) {

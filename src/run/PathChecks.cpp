@@ -108,18 +108,20 @@ std::string ComparableForm(const std::string& path) {
   return WithLongNames(form);
 }
 
-// Whether part occurs in text, each stretch of text compared with part by
-// the file system's rules (whole characters, without regard to case).
-bool ContainsSameName(const std::string& text, const std::string& part) {
-  const size_t partChars = CharCount(part);
-  for (size_t start = 0; start < text.size(); start += CharBytes(text, start)) {
-    size_t end = start;
-    size_t chars = 0;
-    for (; chars < partChars && end < text.size(); ++chars) end += CharBytes(text, end);
-    if (chars < partChars) return false;
-    if (Sys().SameName(text.substr(start, end - start), part)) return true;
-  }
-  return false;
+// Whether text begins with prefix, the leading stretch of text compared
+// with prefix by the file system's rules (whole characters, without regard
+// to case).
+bool BeginsWithSameName(const std::string& text, const std::string& prefix) {
+  const size_t prefixChars = CharCount(prefix);
+  size_t end = 0;
+  size_t chars = 0;
+  for (; chars < prefixChars && end < text.size(); ++chars) end += CharBytes(text, end);
+  return chars == prefixChars && Sys().SameName(text.substr(0, end), prefix);
+}
+
+std::string WithoutTrailingBackslashes(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
 }
 
 }  // namespace
@@ -162,10 +164,13 @@ std::optional<InputRefusal> CheckSpecEntries(const SpecList& list, uint8_t count
 }
 
 bool DestinationInsideSource(const std::string& srcPath, const std::string& dstPath) {
-  const std::string src = ComparableForm(srcPath);
-  const std::string dst = ComparableForm(dstPath);
+  // A drive's root loses its backslash here ("C:"), so that it is followed
+  // by one in every path of its drive.
+  const std::string src = WithoutTrailingBackslashes(ComparableForm(srcPath));
+  const std::string dst = WithoutTrailingBackslashes(ComparableForm(dstPath));
   if (src.empty()) return false;
-  return ContainsSameName(dst, src);
+  if (CharCount(dst) == CharCount(src)) return Sys().SameName(dst, src);
+  return BeginsWithSameName(dst, src + "\\");
 }
 
 std::optional<InputRefusal> CheckContainment(const std::string& srcPath,
