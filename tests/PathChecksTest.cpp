@@ -50,7 +50,23 @@ TEST_F(PathChecksTest, PathFormRefusalsNameTheFieldAndPutTheCaretOnTheFault) {
       {"C:\\a\\..\\.b", PathRole::Source, "", InputField::EditSrcDir, 0},
       {"C:\\Data\\.", PathRole::Source, "", InputField::EditSrcDir, 0},
       {"\\\\srv\\share", PathRole::Destination, "", InputField::EditDstDir, 0},
-      {"c:", PathRole::Destination, "", InputField::EditDstDir, 0},
+      {"C:\\", PathRole::Source, "", InputField::EditSrcDir, 0},
+      {"C:/", PathRole::Destination, "", InputField::EditDstDir, 0},
+      // Drive-relative paths (the current directory of a drive, the root of
+      // the current drive) name no drive or network path of their own.
+      {"C:B", PathRole::Destination,
+       "Destination directory  C:B  names neither a drive nor a network path.",
+       InputField::EditDstDir, 3},
+      {"c:", PathRole::Destination,
+       "Destination directory  c:  names neither a drive nor a network path.",
+       InputField::EditDstDir, 2},
+      {"\\B", PathRole::Destination,
+       "Destination directory  \\B  names neither a drive nor a network path.",
+       InputField::EditDstDir, 2},
+      {"d:x", PathRole::Source, "Source directory  d:x  names neither a drive nor a network path.",
+       InputField::EditSrcDir, 3},
+      {"\\", PathRole::Source, "Source directory  \\  names neither a drive nor a network path.",
+       InputField::EditSrcDir, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -65,6 +81,8 @@ TEST_F(PathChecksTest, PathFormRefusalsNameTheFieldAndPutTheCaretOnTheFault) {
   EXPECT_EQ(CheckPathForm("D:\\*", PathRole::Destination)->message,
             "Der Zielpfad enth\xC3\xA4lt ein Jokerzeichen:\rD:\\*");
   EXPECT_EQ(CheckPathForm("", PathRole::Source)->message, "Quell-Verzeichnis nicht angegeben.");
+  EXPECT_EQ(CheckPathForm("C:B", PathRole::Source)->message,
+            "Quell-Verzeichnis  C:B  nennt weder ein Laufwerk noch einen Netzwerkpfad.");
 }
 
 TEST_F(PathChecksTest, TheFirstSpecificationThatIsOnlyAnExtensionIsRefusedAtItsStart) {

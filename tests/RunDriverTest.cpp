@@ -132,6 +132,10 @@ TEST_F(RunDriverTest, RefusedInputsShowTheirBoxAndPutTheCaretOnTheFault) {
        f.EditDstDir.get(), 5, false},
       {"C:\\Data", "*.*", "", "7:", "Destination directory  7:  names neither a drive nor a network "
        "path.", f.EditDstDir.get(), 2, false},
+      {"C:\\Data", "*.*", "", " C:B ", "Destination directory  C:B  names neither a drive nor a "
+       "network path.", f.EditDstDir.get(), 3, false},
+      {"\\D", "*.*", "", "D:\\B", "Source directory  \\D  names neither a drive nor a network "
+       "path.", f.EditSrcDir.get(), 2, false},
       {"C:\\Nothing", "*.*", "", "D:\\B", "Source directory  C:\\Nothing  not found.",
        f.EditSrcDir.get(), 10, true},
       {"C:\\Data", "*.*", "", "F:\\B", "Destination drive  F:  is full.", f.EditDstDir.get(), 1, true},

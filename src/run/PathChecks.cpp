@@ -19,9 +19,14 @@ int CharIndex(const std::string& text, size_t byteOffset) {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A drive letter with a colon and a backslash, or a network path (two
+// backslashes). Drive-relative forms are not: "C:" and "C:B" (the current
+// directory of drive C:), "\\B" (the root of the current drive).
 bool HasDriveOrNetworkForm(const std::string& path) {
-  if (!path.empty() && path[0] == '\\') return true;
-  return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
+  if (!path.empty() && path[0] == '\\') return path.size() >= 2 && path[1] == '\\';
+  return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]);
 }
 
 std::string WithoutTrailingBackslash(std::string path) {

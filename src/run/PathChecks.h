@@ -34,7 +34,9 @@ std::string CleanUpPath(const std::string& typed);
 
 // The form of a cleaned-up path, in this order: not empty; no file
 // specification ("\." not at the end, unless the path holds "\.."); no
-// wildcard; a drive letter with a colon or a leading backslash (network).
+// wildcard; a drive letter with a colon and a backslash (or slash), or two
+// leading backslashes (network). A drive-relative path ("C:", "C:B", "\B"),
+// which the clean-up leaves as typed when it is that short, is refused.
 std::optional<InputRefusal> CheckPathForm(const std::string& path, PathRole role);
 
 // The entries list[1..count] of a split specification text: the first one
