@@ -972,11 +972,10 @@ class TreeWalkBrokenSearchTest : public TreeWalkTest,
   static constexpr uint32_t NetNameDeleted = 64;
   std::string ReadIncompletely(const std::string& dir) const {
     const std::string why = "64: The specified network name is no longer available.";
-    return LanguageIndex ? Framed("Das Verzeichnis  " + dir +
-                                  "  konnte nicht vollst\xC3\xA4ndig gelesen werden. Windows-Fehler " +
-                                  why)
-                         : Framed("Directory  " + dir + "  could not be read completely. Windows error " +
-                                  why);
+    if (LanguageIndex == 1)
+      return Framed("Das Verzeichnis  " + dir +
+                    "  konnte nicht vollst\xC3\xA4ndig gelesen werden. Windows-Fehler " + why);
+    return Framed("Directory  " + dir + "  could not be read completely. Windows error " + why);
   }
 };
 
@@ -1052,7 +1051,8 @@ TEST_F(TreeWalkTest, ABrokenLookupLeavesTheFileAloneAndSaysSo) {
   EXPECT_EQ(Failures(), std::vector<std::string>{Framed(
                             "Die Zieldatei  D:\\dst\\" + alias +
                             "  konnte nicht gepr\xC3\xBC" "ft werden und wurde nicht kopiert. "
-                            "Windows-Fehler 64: The specified network name is no longer available.")});
+                            "Windows-Fehler 64: The specified network name is no longer "
+                            "available.")});
   EXPECT_EQ(fs.Content("D:\\dst\\longfilename.txt"), "newer");
   EXPECT_EQ(fs.Content("D:\\dst\\z.txt"), "z");
   EXPECT_EQ(RunCounters.FilesCopied, 1);

@@ -469,9 +469,9 @@ std::string HexAttributes(uint32_t attributes) {
 // file. The listing only ever spares work: a file that it shows missing or
 // older is looked up again right before the copy decision, so nothing is
 // overwritten on the strength of a stale listing. A listing that broke off
-// is reported and dropped: every file is then looked up. Names are filed by their
-// upper-case form and taken as the same name only when the system says so
-// (several names may share an upper-case form and still differ).
+// is reported and dropped: every file is then looked up. Names are filed by
+// their upper-case form and taken as the same name only when the system
+// says so (several names may share an upper-case form and still differ).
 class DestinationListing {
  public:
   explicit DestinationListing(const std::string& dstDir) : dstDir_(dstDir) {}
