@@ -162,9 +162,6 @@ TEST_F(MainWindowTest, TheSpecificationBoxesGetTheirSeparatorListsAndDropDownLen
   EXPECT_EQ(F().ComboBoxIgnFile->DropDownCount(), 12);
   EXPECT_EQ(F().ComboBoxSrcFile->Text(), "*.*");  // the stored source exists
   EXPECT_EQ(F().ComboBoxIgnFile->Text(), "*.BAK;*.TMP;*.WBK;*.$$$;~*.*;*.~*");
-  EXPECT_EQ(tk.hintTimes.pauseMs, 250);
-  EXPECT_EQ(tk.hintTimes.hideMs, 5000);
-  EXPECT_EQ(tk.hintTimes.shortPauseMs, 50);
 }
 
 TEST_F(MainWindowTest, LanguageSwitchesRestoreTheExactTextsAndChooseTheHelpFile) {

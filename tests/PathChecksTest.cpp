@@ -50,7 +50,23 @@ TEST_F(PathChecksTest, PathFormRefusalsNameTheFieldAndPutTheCaretOnTheFault) {
       {"C:\\a\\..\\.b", PathRole::Source, "", InputField::EditSrcDir, 0},
       {"C:\\Data\\.", PathRole::Source, "", InputField::EditSrcDir, 0},
       {"\\\\srv\\share", PathRole::Destination, "", InputField::EditDstDir, 0},
-      {"c:", PathRole::Destination, "", InputField::EditDstDir, 0},
+      {"C:\\", PathRole::Source, "", InputField::EditSrcDir, 0},
+      {"C:/", PathRole::Destination, "", InputField::EditDstDir, 0},
+      // Drive-relative paths (the current directory of a drive, the root of
+      // the current drive) name no drive or network path of their own.
+      {"C:B", PathRole::Destination,
+       "Destination directory  C:B  names neither a drive nor a network path.",
+       InputField::EditDstDir, 3},
+      {"c:", PathRole::Destination,
+       "Destination directory  c:  names neither a drive nor a network path.",
+       InputField::EditDstDir, 2},
+      {"\\B", PathRole::Destination,
+       "Destination directory  \\B  names neither a drive nor a network path.",
+       InputField::EditDstDir, 2},
+      {"d:x", PathRole::Source, "Source directory  d:x  names neither a drive nor a network path.",
+       InputField::EditSrcDir, 3},
+      {"\\", PathRole::Source, "Source directory  \\  names neither a drive nor a network path.",
+       InputField::EditSrcDir, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -65,6 +81,8 @@ TEST_F(PathChecksTest, PathFormRefusalsNameTheFieldAndPutTheCaretOnTheFault) {
   EXPECT_EQ(CheckPathForm("D:\\*", PathRole::Destination)->message,
             "Der Zielpfad enth\xC3\xA4lt ein Jokerzeichen:\rD:\\*");
   EXPECT_EQ(CheckPathForm("", PathRole::Source)->message, "Quell-Verzeichnis nicht angegeben.");
+  EXPECT_EQ(CheckPathForm("C:B", PathRole::Source)->message,
+            "Quell-Verzeichnis  C:B  nennt weder ein Laufwerk noch einen Netzwerkpfad.");
 }
 
 TEST_F(PathChecksTest, TheFirstSpecificationThatIsOnlyAnExtensionIsRefusedAtItsStart) {
@@ -92,6 +110,9 @@ TEST_F(PathChecksTest, TheFirstSpecificationThatIsOnlyAnExtensionIsRefusedAtItsS
   EXPECT_FALSE(CheckSpecEntries(list, count, SpecRole::Source));
 }
 
+// The destination is inside the source when it is the source or lies below
+// it, whole names compared: a sibling whose name begins with the source's
+// is not inside.
 TEST_F(PathChecksTest, ADestinationInsideTheSourceIsFoundInAnySpelling) {
   fs.MakeDir("C:\\Program Files\\Data");
   fs.SetShortName("C:\\Program Files", "PROGRA~1");
@@ -104,14 +125,23 @@ TEST_F(PathChecksTest, ADestinationInsideTheSourceIsFoundInAnySpelling) {
   const Case cases[] = {
       {"C:\\Data", "C:\\Data\\Copy", true},
       {"c:\\data", "C:\\DATA\\Copy", true},
-      {"C:\\Data", "C:\\DataCopy", true},  // a substring counts
       {"C:\\Data", "C:\\Data", true},
-      {"C:\\", "C:\\Backup", true},
+      {"C:\\Data", "C:\\Data\\", true},
+      {"C:\\", "C:\\Backup", true},  // a drive's root holds the whole drive
+      {"c:\\", "C:\\", true},
       {"C:/Data", "C:\\Data\\Copy", true},
       {"C:\\Data", "c:/data/copy", true},
       {"C:\\PROGRA~1\\Data", "C:\\Program Files\\Data\\Backup", true},
       {"C:\\Program Files\\Data", "c:\\progra~1\\DATA\\New\\Deeper", true},
       {"C:\\\xC3\x84rger", "c:\\\xC3\xA4RGER\\x", true},
+      {"\\\\server\\share", "\\\\SERVER\\Share\\Backup", true},
+      {"\\\\server\\share", "\\\\server\\share", true},
+      {"C:\\Data", "C:\\DataCopy", false},
+      {"D:\\Data", "D:\\DataBackup\\Data", false},
+      {"C:\\Program Files\\Data", "C:\\PROGRA~1\\Data2", false},
+      {"\\\\server\\share", "\\\\server\\share2", false},
+      {"\\\\server\\share", "\\\\server\\share2\\share", false},
+      {"C:\\", "D:\\Backup", false},
       {"C:\\Data", "D:\\Data", false},
       {"C:\\Data\\Copy", "C:\\Data", false},
       {"C:\\Program Files\\Data", "C:\\PROGRA~1\\Dat", false},

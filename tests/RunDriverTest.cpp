@@ -132,11 +132,16 @@ TEST_F(RunDriverTest, RefusedInputsShowTheirBoxAndPutTheCaretOnTheFault) {
        f.EditDstDir.get(), 5, false},
       {"C:\\Data", "*.*", "", "7:", "Destination directory  7:  names neither a drive nor a network "
        "path.", f.EditDstDir.get(), 2, false},
+      {"C:\\Data", "*.*", "", " C:B ", "Destination directory  C:B  names neither a drive nor a "
+       "network path.", f.EditDstDir.get(), 3, false},
+      {"\\D", "*.*", "", "D:\\B", "Source directory  \\D  names neither a drive nor a network "
+       "path.", f.EditSrcDir.get(), 2, false},
       {"C:\\Nothing", "*.*", "", "D:\\B", "Source directory  C:\\Nothing  not found.",
        f.EditSrcDir.get(), 10, true},
       {"C:\\Data", "*.*", "", "F:\\B", "Destination drive  F:  is full.", f.EditDstDir.get(), 1, true},
-      {"c:\\data", "*.*", "", "C:\\DATACOPY\\", "Destination  \t\tC:\\DATACOPY\rcontained in source  \tc:\\data",
-       f.EditDstDir.get(), 11, true},
+      {"c:\\data", "*.*", "", "C:\\DATA\\COPY\\",
+       "Destination  \t\tC:\\DATA\\COPY\rcontained in source  \tc:\\data", f.EditDstDir.get(), 12,
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.box);
@@ -158,8 +163,18 @@ TEST_F(RunDriverTest, RefusedInputsShowTheirBoxAndPutTheCaretOnTheFault) {
     EXPECT_EQ(LastRunExitCode, RunRefused);
   }
   // The fields keep the cleaned-up texts.
-  EXPECT_EQ(f.EditDstDir->Text(), "C:\\DATACOPY");
+  EXPECT_EQ(f.EditDstDir->Text(), "C:\\DATA\\COPY");
   EXPECT_EQ(f.ComboBoxSrcFile->Text(), "*.*");
+}
+
+// A destination beside the source whose name begins with the source's is
+// not inside it: the run goes ahead.
+TEST_F(RunDriverTest, ASiblingFolderWhoseNameBeginsWithTheSourcesIsBackedUpInto) {
+  Fill("C:\\Data", "*.*", "C:\\DataBackup");
+  Press();
+  EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_EQ(fs.Content("C:\\DataBackup\\Sub\\b.txt"), "beta");
+  EXPECT_EQ(LastRunExitCode, RunCompleted);
 }
 
 TEST_F(RunDriverTest, DriveBoxesRepeatTheirTestOnRetryAndEndTheRunOnAbort) {
@@ -268,6 +283,23 @@ TEST_F(RunDriverTest, ARunOfMoreThanAMinuteEndsWithABeepAndAFailureLineGivesExit
   ASSERT_EQ(tk.dialogs.size(), 1u);
   EXPECT_EQ(fs.Beeps().back(), BeepKind::Default);
   EXPECT_EQ(LastRunExitCode, RunCompletedWithFailures);
+}
+
+// A source folder whose listing breaks off is no complete backup: the run
+// goes on, and its failure line gives the exit code 1.
+TEST_F(RunDriverTest, AFolderListingThatBreaksOffGivesExitCodeOne) {
+  fs.MakeFile("C:\\Data\\z.txt", "zeta");
+  fs.FailSearch("C:\\Data\\*.*", 3, 64);  // after ".", ".." and "a.txt"
+  Press();
+  EXPECT_EQ(fs.Content("D:\\Backup\\a.txt"), "alpha");
+  EXPECT_FALSE(fs.Exists("D:\\Backup\\z.txt"));
+  const Lines lines = Protocol();
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "****** Directory  C:\\Data  could not be read completely. Windows error 64: "
+                      "The specified network name is no longer available. ******"),
+            lines.end());
+  EXPECT_EQ(LastRunExitCode, RunCompletedWithFailures);
+  EXPECT_TRUE(WindowReset());
 }
 
 TEST_F(RunDriverTest, AbortOrACloseWhileWaitingForAnotherInstanceEndsTheWait) {

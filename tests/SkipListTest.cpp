@@ -145,6 +145,17 @@ TEST_F(SkipListTest, UnreadableFileReportsItsErrorAndGivesNothing) {
   EXPECT_EQ(fs.OpenFiles(), 0);
 }
 
+// A search for the file that breaks off before the file came (here after a
+// directory of that name) does not mean there is none.
+TEST_F(SkipListTest, ASearchThatBreaksOffReportsItsError) {
+  fs.MakeDir("C:\\SRC\\SKIPLIST.INI");
+  fs.FailSearch("C:\\SRC\\SKIPLIST.INI", 1, ErrorNetNameDeleted);
+  const SkipListEntries read = ReadSkipList(Dir, SkipFiles);
+  EXPECT_EQ(read.error, uint32_t(ErrorNetNameDeleted));
+  EXPECT_EQ(read.count, 0);
+  EXPECT_EQ(fs.OpenSearches(), 0);
+}
+
 TEST_F(SkipListTest, TextEncodings) {
   struct Case {
     const char* what;

@@ -960,5 +960,103 @@ TEST_P(TreeWalkFullDriveTest, FilesThatDoNotFitMeetThePreCheck) {
 INSTANTIATE_TEST_SUITE_P(SmallAndLargeClusters, TreeWalkFullDriveTest,
                          ::testing::Combine(::testing::Values(512u, 65536u), ::testing::Bool()));
 
+// ---- searches that fail part-way -------------------------------------------------
+
+// A search of a directory that breaks off (the drive or the network went
+// away) is not taken for the directory's end: the entries before it are
+// processed, a failure line names the directory and the Windows error, and
+// the walk goes on with the next directory.
+class TreeWalkBrokenSearchTest : public TreeWalkTest,
+                                 public ::testing::WithParamInterface<uint8_t> {
+ protected:
+  static constexpr uint32_t NetNameDeleted = 64;
+  std::string ReadIncompletely(const std::string& dir) const {
+    const std::string why = "64: The specified network name is no longer available.";
+    if (LanguageIndex == 1)
+      return Framed("Das Verzeichnis  " + dir +
+                    "  konnte nicht vollst\xC3\xA4ndig gelesen werden. Windows-Fehler " + why);
+    return Framed("Directory  " + dir + "  could not be read completely. Windows error " + why);
+  }
+};
+
+TEST_P(TreeWalkBrokenSearchTest, SubdirectoriesBeforeTheBreakAreWalkedAndTheFilesStillProcessed) {
+  LanguageIndex = GetParam();
+  RunOptions.SrcFileSpecList[1] = "*.txt";
+  for (const char* sub : {"a", "b", "c"})
+    fs.MakeFile(std::string("C:\\src\\p\\") + sub + "\\f.txt", sub, Noon);
+  fs.MakeFile("C:\\src\\p\\top.txt", "top", Noon);
+  fs.MakeFile("C:\\src\\q\\o.txt", "o", Noon);
+  fs.FailSearch("C:\\src\\p\\*.*", 3, NetNameDeleted);  // after ".", ".." and "a"
+  Walk();
+  EXPECT_EQ(Failures(), std::vector<std::string>{ReadIncompletely("C:\\src\\p")});
+  EXPECT_EQ(fs.Content("D:\\dst\\p\\a\\f.txt"), "a");
+  EXPECT_FALSE(fs.Exists("D:\\dst\\p\\b"));
+  EXPECT_EQ(fs.Content("D:\\dst\\p\\top.txt"), "top");
+  EXPECT_EQ(fs.Content("D:\\dst\\q\\o.txt"), "o");
+}
+
+TEST_P(TreeWalkBrokenSearchTest, FilesBeforeTheBreakAreCopiedAndTheNextDirectoryFollows) {
+  LanguageIndex = GetParam();
+  RunOptions.SrcFileSpecList[1] = "*.txt";
+  for (const char* name : {"a", "b", "c", "d"})
+    fs.MakeFile(std::string("C:\\src\\m\\") + name + ".txt", name, Noon);
+  fs.MakeFile("C:\\src\\n\\e.txt", "e", Noon);
+  fs.MakeFile("C:\\src\\r.txt", "r", Noon);
+  fs.FailSearch("C:\\src\\m\\*.txt", 2, NetNameDeleted);
+  Walk();
+  EXPECT_EQ(Failures(), std::vector<std::string>{ReadIncompletely("C:\\src\\m")});
+  EXPECT_EQ(fs.List("D:\\dst\\m"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(fs.Content("D:\\dst\\n\\e.txt"), "e");
+  EXPECT_EQ(fs.Content("D:\\dst\\r.txt"), "r");
+  EXPECT_EQ(RunCounters.FilesFound, 4);
+  EXPECT_EQ(RunCounters.FilesCopied, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TreeWalkBrokenSearchTest,
+                         ::testing::Values(uint8_t(0), uint8_t(1)));
+
+// The destination's listing breaks off: every file is looked up on its own
+// instead, so a newer destination file that the listing never showed is
+// still seen and kept, and the missing one is copied.
+TEST_F(TreeWalkTest, ABrokenDestinationListingFallsBackToLookingUpEachFile) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    fs.MakeFile(std::string("C:\\src\\") + name, "older source", Earlier);
+    fs.MakeFile(std::string("D:\\dst\\") + name, "newer", Noon);
+  }
+  fs.MakeFile("C:\\src\\d.txt", "new", Noon);
+  fs.FailSearch("D:\\dst\\*", 1, 64);
+  Walk();
+  EXPECT_EQ(Failures(), std::vector<std::string>{Framed(
+                            "Directory  D:\\dst  could not be read completely. Windows error 64: "
+                            "The specified network name is no longer available.")});
+  for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    EXPECT_EQ(fs.Content(std::string("D:\\dst\\") + name), "newer") << name;
+  EXPECT_EQ(fs.Content("D:\\dst\\d.txt"), "new");
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+}
+
+// The lookup of a destination file breaks off after it delivered another
+// file (one whose short name is the name): whether the file itself is there
+// is not known, so it is left alone, without a copy or a dialog, and the
+// line names it.
+TEST_F(TreeWalkTest, ABrokenLookupLeavesTheFileAloneAndSaysSo) {
+  fs.MakeFile("D:\\dst\\longfilename.txt", "newer", Noon);
+  const std::string alias = fs.ShortName("D:\\dst\\longfilename.txt");
+  fs.MakeFile("C:\\src\\" + alias, "older", Earlier);
+  fs.MakeFile("C:\\src\\z.txt", "z", Noon);
+  fs.FailSearch("D:\\dst\\" + alias, 1, 64);
+  LanguageIndex = 1;
+  Walk();
+  EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_EQ(Failures(), std::vector<std::string>{Framed(
+                            "Die Zieldatei  D:\\dst\\" + alias +
+                            "  konnte nicht gepr\xC3\xBC" "ft werden und wurde nicht kopiert. "
+                            "Windows-Fehler 64: The specified network name is no longer "
+                            "available.")});
+  EXPECT_EQ(fs.Content("D:\\dst\\longfilename.txt"), "newer");
+  EXPECT_EQ(fs.Content("D:\\dst\\z.txt"), "z");
+  EXPECT_EQ(RunCounters.FilesCopied, 1);
+}
+
 }  // namespace
 }  // namespace plovik::test

@@ -49,9 +49,10 @@ size_t NameStart(const std::string& path) {
 // read even while another program holds the file open without sharing).
 bool ExistingFileSize(const std::string& path, uint64_t& size) {
   Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(path);
-  DirEntry entry;
-  if (!search || !(*search)->Next(entry) || (entry.attributes & AttrDirectory) != 0) return false;
-  size = entry.size;
+  if (!search) return false;
+  const Result<std::optional<DirEntry>> entry = (*search)->Next();
+  if (!entry || !*entry || ((*entry)->attributes & AttrDirectory) != 0) return false;
+  size = (*entry)->size;
   return true;
 }
 

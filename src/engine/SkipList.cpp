@@ -88,18 +88,22 @@ std::vector<std::string> SplitLines(const std::string& text) {
 std::string LineContent(const std::string& line) { return Trim(line.substr(0, line.find(';'))); }
 
 // Finds the skip list file of a directory (any letter case; read-only,
-// hidden, system and archive files, never a directory). Empty when none.
-std::string FindSkipListFile(const std::string& directory) {
+// hidden, system and archive files, never a directory). Empty when none;
+// fails when the search broke off before the file came.
+Result<std::string> FindSkipListFile(const std::string& directory) {
   // Most directories have none: the quick question for the name settles
   // that without a search (which takes far longer on some systems).
-  if (Sys().GetAttributes(directory + SkipListFileName).Error() == ErrorFileNotFound) return {};
+  if (Sys().GetAttributes(directory + SkipListFileName).Error() == ErrorFileNotFound)
+    return std::string();
   Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(directory + SkipListFileName);
-  if (!search) return {};
-  DirEntry entry;
-  while ((*search)->Next(entry)) {
-    if ((entry.attributes & (AttrDirectory | AttrVolumeId)) == 0) return directory + entry.name;
+  if (!search) return std::string();
+  for (;;) {
+    const Result<std::optional<DirEntry>> next = (*search)->Next();
+    if (!next) return Failure(next.Error());
+    if (!*next) return std::string();
+    if (((*next)->attributes & (AttrDirectory | AttrVolumeId)) == 0)
+      return directory + (*next)->name;
   }
-  return {};
 }
 
 // Reads a whole file.
@@ -125,7 +129,12 @@ SkipListEntries ReadSkipList(const std::string& directory, int section) {
   std::string dir = directory;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
 
-  const std::string path = FindSkipListFile(dir);
+  const Result<std::string> found = FindSkipListFile(dir);
+  if (!found) {
+    result.error = found.Error();
+    return result;
+  }
+  const std::string& path = *found;
   if (path.empty()) return result;
 
   std::string marker;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -159,13 +160,43 @@ bool IsSubDirEntry(const DirEntry& entry) {
   return (entry.attributes & AttrDirectory) != 0 && entry.name != "." && entry.name != "..";
 }
 
-// The next entry of a search that passes the filter; false at the end.
+// The next entry of a search that passes the filter; nullopt at the end.
+// A search that broke off fails with its error.
 template <typename Filter>
-bool NextEntry(DirSearch& search, DirEntry& entry, Filter accept) {
-  while (search.Next(entry)) {
-    if (accept(entry)) return true;
+Result<std::optional<DirEntry>> NextEntry(DirSearch& search, Filter accept) {
+  for (;;) {
+    Result<std::optional<DirEntry>> next = search.Next();
+    if (!next || !*next || accept(**next)) return next;
   }
-  return false;
+}
+
+// "Windows error 64: The specified network name is no longer available."
+std::string WindowsErrorText(uint32_t code) {
+  const std::string text = WinErrorText(code, true);
+  return InLanguage("Windows error ", "Windows-Fehler ") + std::to_string(code) +
+         (text.empty() ? "" : ": " + text);
+}
+
+// A directory whose search broke off: what was found before is all the
+// walk knows of it.
+void ReportIncompleteDirectory(const std::string& dir, uint32_t error) {
+  const std::string path = StripTrailingBackslashes(dir);
+  if (German())
+    ProtocolFailure("Das Verzeichnis  " + path +
+                    "  konnte nicht vollst\xC3\xA4ndig gelesen werden. " + WindowsErrorText(error));
+  else
+    ProtocolFailure("Directory  " + path + "  could not be read completely. " +
+                    WindowsErrorText(error));
+}
+
+// The next entry of a search of the directory that passes the filter;
+// nullopt at the end and when the search broke off, which is reported.
+template <typename Filter>
+std::optional<DirEntry> NextOrReport(DirSearch& search, Filter accept, const std::string& dir) {
+  Result<std::optional<DirEntry>> next = NextEntry(search, accept);
+  if (next) return std::move(*next);
+  ReportIncompleteDirectory(dir, next.Error());
+  return std::nullopt;
 }
 
 // Reads one section of a directory's skip list. A list file that exists but
@@ -262,17 +293,20 @@ struct DestinationFile {
 // other files as well (one whose short 8.3 name is the name, or "name" for
 // a search for "name."), so only the one the system takes for the same
 // name counts; when another one came and the name itself reaches a file,
-// the name belongs to that other file.
-DestinationFile FindDestinationFile(const std::string& dstDir, const std::string& name) {
+// the name belongs to that other file. Fails when the search broke off
+// before the file itself came: whether it is there is then not known.
+Result<DestinationFile> FindDestinationFile(const std::string& dstDir, const std::string& name) {
   DestinationFile found;
   Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(dstDir + name);
   if (!search) return found;
   bool otherDelivered = false;
-  DirEntry entry;
-  while (NextEntry(**search, entry, IsFileEntry)) {
-    if (Sys().SameName(entry.name, name)) {
+  for (;;) {
+    Result<std::optional<DirEntry>> next = NextEntry(**search, IsFileEntry);
+    if (!next) return Failure(next.Error());
+    if (!*next) break;
+    if (Sys().SameName((*next)->name, name)) {
       found.exists = true;
-      found.entry = entry;
+      found.entry = std::move(**next);
       return found;
     }
     otherDelivered = true;
@@ -335,11 +369,17 @@ bool PassesFreeSpaceCheck(const FileCopy& job, const std::string& heading, CopyH
 AttemptOutcome AttemptCopy(const FileCopy& job, CopyHints& hints) {
   AttemptOutcome attempt;
   if (RunOptions.NoUpdateFlag) return attempt;
-  if (job.destination.nameTakenByOther &&
-      FindDestinationFile(job.dstDir, job.file.name).nameTakenByOther) {
-    attempt.result = CopyWindowsError;
-    attempt.error = static_cast<int32_t>(ErrorFileExists);
-  } else if (job.verified) {
+  if (job.destination.nameTakenByOther) {
+    // The name belonged to another file: the copy waits until the name is
+    // free, and never goes ahead on a look that broke off.
+    const Result<DestinationFile> again = FindDestinationFile(job.dstDir, job.file.name);
+    if (!again || again->nameTakenByOther) {
+      attempt.result = CopyWindowsError;
+      attempt.error = static_cast<int32_t>(again ? uint32_t(ErrorFileExists) : again.Error());
+      return attempt;
+    }
+  }
+  if (job.verified) {
     VerifiedCopyOptions options;
     options.bufferSize = CopyBufferSize;
     options.dstSectorSize = driveFacts.SectorSize(job.drive);
@@ -428,9 +468,10 @@ std::string HexAttributes(uint32_t attributes) {
 // are processed, so that a re-run with nothing to do needs no search per
 // file. The listing only ever spares work: a file that it shows missing or
 // older is looked up again right before the copy decision, so nothing is
-// overwritten on the strength of a stale listing. Names are filed by their
-// upper-case form and taken as the same name only when the system says so
-// (several names may share an upper-case form and still differ).
+// overwritten on the strength of a stale listing. A listing that broke off
+// is reported and dropped: every file is then looked up. Names are filed by
+// their upper-case form and taken as the same name only when the system
+// says so (several names may share an upper-case form and still differ).
 class DestinationListing {
  public:
   explicit DestinationListing(const std::string& dstDir) : dstDir_(dstDir) {}
@@ -451,9 +492,15 @@ class DestinationListing {
     listed_ = true;
     Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(dstDir_ + "*");
     if (!search) return;
-    DirEntry entry;
-    while ((*search)->Next(entry)) {
-      if (IsFileEntry(entry)) files_.emplace(Sys().UpperCase(entry.name), entry);
+    for (;;) {
+      Result<std::optional<DirEntry>> next = NextEntry(**search, IsFileEntry);
+      if (!next) {
+        ReportIncompleteDirectory(dstDir_, next.Error());
+        files_.clear();
+        return;
+      }
+      if (!*next) return;
+      files_.emplace(Sys().UpperCase((*next)->name), std::move(**next));
     }
   }
   const std::string& dstDir_;
@@ -585,8 +632,8 @@ bool PassedOver(const std::string& srcDir, const DirEntry& file, const SkipListE
 
 // The destination's copy of the file. The listing spares the search where
 // it shows a copy that is up to date; anything else is looked up afresh.
-DestinationFile LookUpDestination(const std::string& dstDir, const DirEntry& file,
-                                  DestinationListing& listing) {
+Result<DestinationFile> LookUpDestination(const std::string& dstDir, const DirEntry& file,
+                                          DestinationListing& listing) {
   DestinationFile listed;
   listed.exists = listing.Find(file.name, listed.entry);
   if (listed.exists &&
@@ -595,14 +642,31 @@ DestinationFile LookUpDestination(const std::string& dstDir, const DirEntry& fil
   return FindDestinationFile(dstDir, file.name);
 }
 
+// A destination file whose lookup broke off is left alone: it may be newer
+// than the source.
+void ReportUncheckedDestination(const std::string& dstPath, uint32_t error) {
+  if (German())
+    ProtocolFailure("Die Zieldatei  " + dstPath +
+                    "  konnte nicht gepr\xC3\xBC" "ft werden und wurde nicht kopiert. " +
+                    WindowsErrorText(error));
+  else
+    ProtocolFailure("Destination file  " + dstPath + "  could not be checked and was not copied. " +
+                    WindowsErrorText(error));
+}
+
 // The copy decision, the copy and the attribute step for one source file
 // (dstEmpty: the destination directory is known to hold no file). False
 // when the user chose to end the run.
 bool ProcessFile(const std::string& srcDir, const std::string& dstDir, const DirEntry& file,
                  DestinationListing& listing, bool dstEmpty) {
   const std::string dstPath = dstDir + file.name;
-  const DestinationFile destination =
+  const Result<DestinationFile> lookup =
       dstEmpty ? DestinationFile{} : LookUpDestination(dstDir, file, listing);
+  if (!lookup) {
+    ReportUncheckedDestination(dstPath, lookup.Error());
+    return true;
+  }
+  const DestinationFile& destination = *lookup;
   const int32_t dstDate = destination.exists ? destination.entry.packedDate : MissingFileDate;
   const uint64_t dstSize = destination.exists ? destination.entry.size : 0;
   const uint32_t dstAttributes =
@@ -621,14 +685,17 @@ bool ProcessFile(const std::string& srcDir, const std::string& dstDir, const Dir
 }
 
 // The directory's files that match the specification, beginning with the
-// first (in first). An empty specification matches no file; it is not
-// handed to the system, which would take the bare directory path for a
-// search of its own.
+// first (in first); null when there is none, or when the search broke off
+// before it (which is reported). An empty specification matches no file;
+// it is not handed to the system, which would take the bare directory path
+// for a search of its own.
 std::unique_ptr<DirSearch> StartFileSearch(const std::string& srcDir, const std::string& spec,
-                                           DirEntry& first) {
+                                           std::optional<DirEntry>& first) {
   if (spec.empty()) return nullptr;
   Result<std::unique_ptr<DirSearch>> started = Sys().StartSearch(srcDir + spec);
-  if (!started || !NextEntry(**started, first, IsFileEntry)) return nullptr;
+  if (!started) return nullptr;
+  first = NextOrReport(**started, IsFileEntry, srcDir);
+  if (!first) return nullptr;
   return std::move(*started);
 }
 
@@ -639,7 +706,7 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   const SkipListEntries skip = ReadSkipSection(srcDir, SkipFiles);
   Debug("SkipFileListEntries=" + std::to_string(skip.count));
 
-  DirEntry file;
+  std::optional<DirEntry> file;
   const std::unique_ptr<DirSearch> search = StartFileSearch(srcDir, spec, file);
   if (!RunOptions.EmptyFlag && !search) return;
 
@@ -665,13 +732,13 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   // no file: its lookups can be spared.
   const bool dstEmpty = created || !dstExists;
   DestinationListing listing(dstDir);
-  do {
+  for (; file; file = NextOrReport(*search, IsFileEntry, srcDir)) {
     Tk().ProcessMessages();
     if (RunState.AbortRequested) return;
     CountUp(RunCounters.FilesFound);
-    if (PassedOver(srcDir, file, skip)) continue;
-    if (!ProcessFile(srcDir, dstDir, file, listing, dstEmpty)) return;
-  } while (NextEntry(*search, file, IsFileEntry));
+    if (PassedOver(srcDir, *file, skip)) continue;
+    if (!ProcessFile(srcDir, dstDir, *file, listing, dstEmpty)) return;
+  }
 }
 
 WalkOutcome WalkTree(const WalkJob& job) {
@@ -701,15 +768,15 @@ void WalkDirectory(std::string srcDir, std::string dstDir) {
   if (RunOptions.SubDirFlag) {
     const SkipListEntries skip = ReadSkipSection(srcDir, SkipSubDirectories);
     Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(srcDir + "*.*");
-    DirEntry entry;
-    while (search && NextEntry(**search, entry, IsSubDirEntry)) {
+    std::optional<DirEntry> entry;
+    while (search && (entry = NextOrReport(**search, IsSubDirEntry, srcDir))) {
       Tk().ProcessMessages();
       if (RunState.AbortRequested) return;
-      if (skip.count > 0 && MatchSpecList(entry.name, skip.entries, skip.count)) {
-        if (ReportLinesWanted()) ProtocolAdd("skip   " + ProtocolPath(srcDir + entry.name));
+      if (skip.count > 0 && MatchSpecList(entry->name, skip.entries, skip.count)) {
+        if (ReportLinesWanted()) ProtocolAdd("skip   " + ProtocolPath(srcDir + entry->name));
         CountUp(RunCounters.SubDirsSkipped);
       } else {
-        WalkTree(srcDir + entry.name + "\\", dstDir + entry.name + "\\");
+        WalkTree(srcDir + entry->name + "\\", dstDir + entry->name + "\\");
         CountUp(RunCounters.SubDirsScanned);
       }
       if (RunEnded()) break;

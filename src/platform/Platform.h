@@ -47,6 +47,7 @@ enum WinError : uint32_t {
   ErrorLockViolation = 33,
   ErrorHandleDiskFull = 39,
   ErrorBadNetPath = 53,
+  ErrorNetNameDeleted = 64,  // the network name is no longer available
   ErrorFileExists = 80,
   ErrorOutOfStructures = 84,
   ErrorInvalidParameter = 87,
@@ -104,8 +105,11 @@ struct DirEntry {
 class DirSearch {
  public:
   virtual ~DirSearch() = default;
-  // Delivers the next entry; false when there are no more.
-  virtual bool Next(DirEntry& entry) = 0;
+  // The next entry, or nullopt at the end of the directory. A search that
+  // cannot go on (the drive or the network went away) fails with the
+  // system's error instead: the entries delivered so far are then not all
+  // there are. It goes on failing with that error once it has failed.
+  virtual Result<std::optional<DirEntry>> Next() = 0;
 };
 
 enum class FileAccess : uint32_t {

@@ -19,9 +19,14 @@ int CharIndex(const std::string& text, size_t byteOffset) {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A drive letter with a colon and a backslash, or a network path (two
+// backslashes). Drive-relative forms are not: "C:" and "C:B" (the current
+// directory of drive C:), "\\B" (the root of the current drive).
 bool HasDriveOrNetworkForm(const std::string& path) {
-  if (!path.empty() && path[0] == '\\') return true;
-  return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
+  if (!path.empty() && path[0] == '\\') return path.size() >= 2 && path[1] == '\\';
+  return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]);
 }
 
 std::string WithoutTrailingBackslash(std::string path) {
@@ -108,18 +113,20 @@ std::string ComparableForm(const std::string& path) {
   return WithLongNames(form);
 }
 
-// Whether part occurs in text, each stretch of text compared with part by
-// the file system's rules (whole characters, without regard to case).
-bool ContainsSameName(const std::string& text, const std::string& part) {
-  const size_t partChars = CharCount(part);
-  for (size_t start = 0; start < text.size(); start += CharBytes(text, start)) {
-    size_t end = start;
-    size_t chars = 0;
-    for (; chars < partChars && end < text.size(); ++chars) end += CharBytes(text, end);
-    if (chars < partChars) return false;
-    if (Sys().SameName(text.substr(start, end - start), part)) return true;
-  }
-  return false;
+// Whether text begins with prefix, the leading stretch of text compared
+// with prefix by the file system's rules (whole characters, without regard
+// to case).
+bool BeginsWithSameName(const std::string& text, const std::string& prefix) {
+  const size_t prefixChars = CharCount(prefix);
+  size_t end = 0;
+  size_t chars = 0;
+  for (; chars < prefixChars && end < text.size(); ++chars) end += CharBytes(text, end);
+  return chars == prefixChars && Sys().SameName(text.substr(0, end), prefix);
+}
+
+std::string WithoutTrailingBackslashes(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
 }
 
 }  // namespace
@@ -162,10 +169,13 @@ std::optional<InputRefusal> CheckSpecEntries(const SpecList& list, uint8_t count
 }
 
 bool DestinationInsideSource(const std::string& srcPath, const std::string& dstPath) {
-  const std::string src = ComparableForm(srcPath);
-  const std::string dst = ComparableForm(dstPath);
+  // A drive's root loses its backslash here ("C:"), so that it is followed
+  // by one in every path of its drive.
+  const std::string src = WithoutTrailingBackslashes(ComparableForm(srcPath));
+  const std::string dst = WithoutTrailingBackslashes(ComparableForm(dstPath));
   if (src.empty()) return false;
-  return ContainsSameName(dst, src);
+  if (CharCount(dst) == CharCount(src)) return Sys().SameName(dst, src);
+  return BeginsWithSameName(dst, src + "\\");
 }
 
 std::optional<InputRefusal> CheckContainment(const std::string& srcPath,

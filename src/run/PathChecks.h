@@ -32,7 +32,9 @@ std::string CleanUpPath(const std::string& typed);
 
 // The form of a cleaned-up path, in this order: not empty; no file
 // specification ("\." not at the end, unless the path holds "\.."); no
-// wildcard; a drive letter with a colon or a leading backslash (network).
+// wildcard; a drive letter with a colon and a backslash (or slash), or two
+// leading backslashes (network). A drive-relative path ("C:", "C:B", "\B"),
+// which the clean-up leaves as typed when it is that short, is refused.
 std::optional<InputRefusal> CheckPathForm(const std::string& path, PathRole role);
 
 // The entries list[1..count] of a split specification text: the first one
@@ -41,10 +43,13 @@ std::optional<InputRefusal> CheckPathForm(const std::string& path, PathRole role
 std::optional<InputRefusal> CheckSpecEntries(const SpecList& list, uint8_t count, SpecRole role);
 
 // Whether the destination lies inside the source, or is the source: the
-// source occurs anywhere in the destination (a substring, so C:\DataCopy
-// counts for C:\Data), compared by the file system's rules without regard
-// to letter case, on the full paths with forward slashes made backslashes
-// and short (8.3) names replaced by long ones as far as the paths exist.
+// destination equals the source or begins with the source followed by a
+// backslash (so C:\Data\Copy is inside C:\Data, C:\DataCopy is not; a
+// drive's root C:\ holds every path of its drive, \\server\share every
+// path below it but not \\server\share2). Compared by the file system's
+// rules without regard to letter case, on the full paths with forward
+// slashes made backslashes and short (8.3) names replaced by long ones as
+// far as the paths exist.
 bool DestinationInsideSource(const std::string& srcPath, const std::string& dstPath);
 
 // The refusal of a destination inside the source, quoting both paths

@@ -4,6 +4,7 @@
 // over the fake platform natively and over the Win32 platform under Wine.
 #include "contract/PlatformContract.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "core/SubDirs.h"
@@ -47,9 +48,12 @@ std::vector<DirEntry> PlatformContract::Search(const std::string& pattern, uint3
   Result<std::unique_ptr<DirSearch>> search = sys().StartSearch(pattern);
   if (error != nullptr) *error = search.Error();
   if (!search) return entries;
-  DirEntry entry;
-  while ((*search)->Next(entry)) entries.push_back(entry);
-  return entries;
+  for (;;) {
+    Result<std::optional<DirEntry>> next = (*search)->Next();
+    EXPECT_TRUE(next) << pattern << ": the search broke off with " << next.Error();
+    if (!next || !*next) return entries;
+    entries.push_back(**next);
+  }
 }
 
 DirEntry PlatformContract::Entry(const std::string& path) {
@@ -168,6 +172,51 @@ TEST_F(PlatformContract, SearchesDeliverEveryEntryOnceWithItsDetails) {
   const std::set<std::string> inRoot = Names(Search(root_.substr(0, 3) + "*"));
   EXPECT_EQ(inRoot.count("."), 0u);
   EXPECT_EQ(inRoot.count(".."), 0u);
+}
+
+// A search tells the end of its directory apart from a breakdown: read
+// entry by entry, it delivers every entry of a directory larger than one
+// read of the system's, then reports the end without an error, and keeps
+// reporting it.
+TEST_F(PlatformContract, SearchesReportTheEndOfTheDirectoryAfterTheLastEntry) {
+  std::set<std::string> expected{".", ".."};
+  const auto nameOf = [](int i) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%06d", i);
+    return number + std::string(100, '-') + ".dat";  // a short name of its own each
+  };
+  for (int i = 0; i < 300; ++i) {
+    WriteText(Path(nameOf(i)), "");
+    expected.insert(nameOf(i));
+  }
+  Result<std::unique_ptr<DirSearch>> search = sys().StartSearch(Path("*"));
+  ASSERT_TRUE(search) << search.Error();
+  std::set<std::string> seen;
+  size_t delivered = 0;
+  for (;;) {
+    Result<std::optional<DirEntry>> next = (*search)->Next();
+    ASSERT_TRUE(next) << "broke off with " << next.Error() << " after " << delivered;
+    if (!*next) break;
+    seen.insert((*next)->name);
+    ++delivered;
+  }
+  EXPECT_EQ(delivered, expected.size());
+  EXPECT_EQ(seen, expected);
+  for (int again = 0; again < 2; ++again) {
+    Result<std::optional<DirEntry>> after = (*search)->Next();
+    ASSERT_TRUE(after) << after.Error();
+    EXPECT_FALSE(*after);
+  }
+
+  // A search for one name: its entry, then the end.
+  Result<std::unique_ptr<DirSearch>> one = sys().StartSearch(Path(nameOf(7)));
+  ASSERT_TRUE(one) << one.Error();
+  Result<std::optional<DirEntry>> first = (*one)->Next();
+  ASSERT_TRUE(first && *first);
+  EXPECT_EQ((*first)->name, nameOf(7));
+  Result<std::optional<DirEntry>> end = (*one)->Next();
+  ASSERT_TRUE(end) << end.Error();
+  EXPECT_FALSE(*end);
 }
 
 TEST_F(PlatformContract, SearchesThatCannotStartTellWhy) {

@@ -205,21 +205,25 @@ class FakeFile : public File {
 
 class FakeSearch : public DirSearch {
  public:
-  FakeSearch(std::shared_ptr<State> state, std::vector<DirEntry> entries)
-      : state_(std::move(state)), entries_(std::move(entries)) {
+  FakeSearch(std::shared_ptr<State> state, std::vector<DirEntry> entries,
+             std::optional<std::pair<uint64_t, uint32_t>> fault)
+      : state_(std::move(state)), entries_(std::move(entries)), fault_(fault) {
     ++state_->openSearches;
   }
   ~FakeSearch() override { --state_->openSearches; }
 
-  bool Next(DirEntry& entry) override {
-    if (next_ >= entries_.size()) return false;
-    entry = entries_[next_++];
-    return true;
+  Result<std::optional<DirEntry>> Next() override {
+    // The fault strikes at the call after its count of entries, whether or
+    // not another entry would have come.
+    if (fault_ && next_ >= fault_->first) return Failure(fault_->second);
+    if (next_ >= entries_.size()) return std::optional<DirEntry>();
+    return std::optional<DirEntry>(entries_[next_++]);
   }
 
  private:
   std::shared_ptr<State> state_;
   std::vector<DirEntry> entries_;
+  std::optional<std::pair<uint64_t, uint32_t>> fault_;
   size_t next_ = 0;
 };
 
@@ -297,8 +301,9 @@ std::unique_ptr<File> MakeFakeFile(std::shared_ptr<State> state, NodePtr node, P
 }
 
 std::unique_ptr<DirSearch> MakeFakeSearch(std::shared_ptr<State> state,
-                                          std::vector<DirEntry> entries) {
-  return std::make_unique<FakeSearch>(std::move(state), std::move(entries));
+                                          std::vector<DirEntry> entries,
+                                          std::optional<std::pair<uint64_t, uint32_t>> fault) {
+  return std::make_unique<FakeSearch>(std::move(state), std::move(entries), fault);
 }
 
 std::unique_ptr<PageBuffer> MakeFakePageBuffer(std::shared_ptr<State> state, uint32_t size) {

@@ -55,6 +55,12 @@ NodePtr EnsureDir(State& state, const std::string& text) {
   return current;
 }
 
+// A search's pattern as faults are filed: its directory's key and its
+// wildcard, letter case aside.
+std::string SearchKey(const std::string& directoryKey, const std::string& wildcard) {
+  return directoryKey + "\\" + fake::NameKey(wildcard);
+}
+
 std::string FaultKey(const std::string& path) {
   ParsedPath parsed = fake::ParsePath(path, "C:\\");
   if (parsed.error != 0) ADD_FAILURE() << "fault on a malformed path: " << path;
@@ -305,6 +311,14 @@ void FakePlatform::FailAllocations(int count, uint32_t error) {
 void FakePlatform::FailSystemCopy(const std::string& src, uint32_t error) {
   state_->failSystemCopy[FaultKey(src)] = error;
 }
+void FakePlatform::FailSearch(const std::string& pattern, size_t afterEntries,
+                              uint32_t error) {
+  if (afterEntries == 0) ADD_FAILURE() << "a search delivers its first entry when it starts";
+  const size_t slash = pattern.rfind('\\');
+  if (slash == std::string::npos) ADD_FAILURE() << "a search pattern without a directory";
+  state_->failSearch[SearchKey(FaultKey(pattern.substr(0, slash + 1)), pattern.substr(slash + 1))] =
+      {afterEntries, error};
+}
 void FakePlatform::MarkNamedStreams(const std::string& path) {
   state_->namedStreams.insert(FaultKey(path));
 }
@@ -319,6 +333,7 @@ void FakePlatform::ClearFaults() {
   s.failSystemCopy.clear();
   s.failRead.clear();
   s.failWrite.clear();
+  s.failSearch.clear();
   s.shortWrite.clear();
   s.corruptReadBack.clear();
   s.failAllocations = 0;
@@ -351,7 +366,10 @@ Result<std::unique_ptr<DirSearch>> FakePlatform::StartSearch(const std::string& 
     }
   }
   if (entries.empty()) return Failure(ErrorFileNotFound);
-  return fake::MakeFakeSearch(state_, std::move(entries));
+  std::optional<std::pair<uint64_t, uint32_t>> fault;
+  if (auto injected = State::FaultOf(state_->failSearch, SearchKey(path.Key(), wildcard)))
+    fault = *injected;
+  return fake::MakeFakeSearch(state_, std::move(entries), fault);
 }
 
 Result<uint32_t> FakePlatform::GetAttributes(const std::string& text) {

@@ -154,6 +154,12 @@ class FakePlatform : public Platform {
   void FailAllocations(int count, uint32_t error);
   // The system copy fails with this error for the source path.
   void FailSystemCopy(const std::string& src, uint32_t error);
+  // A search for the pattern (a directory and a wildcard, as given to
+  // StartSearch; letter case aside) fails with the error once it has
+  // delivered that many entries, whether or not more would come, as when
+  // the drive goes away part-way. At least one: the first entry comes with
+  // the search's start.
+  void FailSearch(const std::string& pattern, size_t afterEntries, uint32_t error);
   // The file carries named data streams (which only the system copy takes
   // along); the mark follows the file when it is renamed.
   void MarkNamedStreams(const std::string& path);

@@ -212,6 +212,7 @@ std::string FakePlatform::ErrorText(uint32_t code) {
            "of the file."},
       {39, "The disk is full."},
       {53, "The network path was not found."},
+      {64, "The specified network name is no longer available."},
       {67, "The network name cannot be found."},
       {80, "The file exists."},
       {84, "Storage to process this request is not available."},

@@ -130,7 +130,7 @@ struct State {
   std::set<std::string> locked;
   std::map<std::string, uint32_t> failOpen, failCreateDir, failSetAttributes,
       failGetAttributes, failSetDate, failSystemCopy;
-  std::map<std::string, std::pair<uint64_t, uint32_t>> failRead, failWrite;
+  std::map<std::string, std::pair<uint64_t, uint32_t>> failRead, failWrite, failSearch;
   std::map<std::string, uint64_t> shortWrite;
   std::set<std::string> corruptReadBack;
   std::set<std::string> namedStreams;
@@ -201,8 +201,11 @@ uint32_t MoveNode(State& state, const ParsedPath& from, const ParsedPath& to,
 std::unique_ptr<File> MakeFakeFile(std::shared_ptr<State> state, NodePtr node, ParsedPath path,
                                    FileAccess access, FileShare share, FileFlags flags,
                                    const std::string& currentDirectory);
+// A search that delivers the entries, or fails with fault.second once it
+// has delivered fault.first of them.
 std::unique_ptr<DirSearch> MakeFakeSearch(std::shared_ptr<State> state,
-                                          std::vector<DirEntry> entries);
+                                          std::vector<DirEntry> entries,
+                                          std::optional<std::pair<uint64_t, uint32_t>> fault);
 std::unique_ptr<PageBuffer> MakeFakePageBuffer(std::shared_ptr<State> state, uint32_t size);
 std::unique_ptr<NamedMutex> MakeFakeMutex(std::shared_ptr<State> state,
                                           std::shared_ptr<Process> process,

@@ -1,5 +1,6 @@
 // The refusal of a destination inside the source on real paths: short
-// (8.3) names as the system gives them, letter case and forward slashes.
+// (8.3) names as the system gives them, letter case and forward slashes;
+// a sibling whose name begins with the source's is not inside.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -38,7 +39,10 @@ TEST(PathChecksWinTest, ADestinationInsideTheSourceIsFoundThroughShortNamesAndCa
   for (char& c : forward)
     if (c == '\\') c = '/';
   EXPECT_TRUE(DestinationInsideSource(Lower(source), forward));
-  EXPECT_TRUE(DestinationInsideSource(source, source + "Copy"));
+  // A sibling whose name begins with the source's is not inside it.
+  EXPECT_FALSE(DestinationInsideSource(source, source + "Copy"));
+  EXPECT_FALSE(DestinationInsideSource(shortSource, Lower(source) + " 2\\NEW"));
+  EXPECT_TRUE(DestinationInsideSource(source + "\\", source));
   EXPECT_FALSE(DestinationInsideSource(source + "\\Copy", source));
   EXPECT_FALSE(DestinationInsideSource(source, root + "\\Other"));
 

@@ -67,9 +67,11 @@ class PlatformWinTest : public ::testing::Test {
   // The one entry of this name in the directory, searched by its own name.
   DirEntry Entry(const std::string& path) {
     Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(path);
-    DirEntry entry;
-    EXPECT_TRUE(search && (*search)->Next(entry)) << path;
-    return entry;
+    EXPECT_TRUE(search) << path;
+    if (!search) return DirEntry{};
+    Result<std::optional<DirEntry>> first = (*search)->Next();
+    EXPECT_TRUE(first && *first) << path;
+    return first && *first ? **first : DirEntry{};
   }
 
   Win32Platform platform_;
