@@ -123,7 +123,7 @@ struct WalkSetup {
     ProtocolClear();
     toolkit.dialogs.clear();
     const double start = Now();
-    WalkTree(src, dst);
+    WalkTree(WalkJob{src, dst, RunOptions, RunCounters, environment.host()});
     const double seconds = Now() - start;
     int failures = 0;
     for (const std::string& line : environment.Lines())

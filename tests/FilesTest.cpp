@@ -58,7 +58,7 @@ class FilesTest : public ProgramTest {
                uint32_t bufferSize = 65536, bool dialogs = true, bool verify = true,
                uint32_t dstSector = 0, uint32_t srcSector = 0) {
     const VerifiedCopyOptions options{bufferSize, dialogs, verify, dstSector, srcSector};
-    const Outcome out = Summed(CopyFileVerified(src, dst, options));
+    const Outcome out = Summed(CopyFileVerified(src, dst, options, {}, &host));
     EXPECT_EQ(fs.OpenFiles(), 0);
     EXPECT_EQ(fs.AllocatedBuffers(), 0);
     EXPECT_FALSE(fs.Exists(PartialCopyPath(dst))) << "partial copy left behind";
@@ -585,7 +585,7 @@ TEST_F(FilesTest, BothCopiesTakeTheStampTheSearchDeliveredWhenGiven) {
 
   ASSERT_TRUE(fs.RemoveFile(Dst));
   hints.sourceDate = SearchDate;
-  EXPECT_EQ(CopyFileVerified(Src, Dst, {}, hints).result, CopyOk);
+  EXPECT_EQ(CopyFileVerified(Src, Dst, {}, hints, &host).result, CopyOk);
   ExpectSameContent(fs.Content(Dst), fs.Content(Src));
   EXPECT_EQ(fs.Date(Dst), SearchDate);
   EXPECT_EQ(fs.Attributes(Dst), uint32_t(AttrArchive | AttrHidden));
@@ -643,7 +643,7 @@ TEST_F(FilesTest, KnownFreeSpaceAndOldSizeStandInForTheDrivesAnswers) {
   hints.dstFreeBytes = 999;
   hints.destination = DestinationState::Missing;
   tk.answers = {ModalIgnore};
-  CopyOutcome out = CopyFileVerified(Src, Dst, {}, hints);
+  CopyOutcome out = CopyFileVerified(Src, Dst, {}, hints, &host);
   EXPECT_EQ(out.error, 112);
   EXPECT_EQ(out.result, CopyNoSpace);
   EXPECT_FALSE(fs.Exists(Dst));
@@ -651,7 +651,7 @@ TEST_F(FilesTest, KnownFreeSpaceAndOldSizeStandInForTheDrivesAnswers) {
   MakeOldDestination();
   hints.destination = DestinationState::Present;
   hints.dstOldSize = 1;  // 999 free + 1 byte of the old copy: just enough
-  out = CopyFileVerified(Src, Dst, {}, hints);
+  out = CopyFileVerified(Src, Dst, {}, hints, &host);
   EXPECT_EQ(out.result, CopyOk);
   ExpectCopied();
 }

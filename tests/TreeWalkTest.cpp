@@ -50,7 +50,8 @@ class TreeWalkTest : public ProgramTest {
   }
 
   void Walk(const std::string& src = "C:\\src", const std::string& dst = "D:\\dst") {
-    WalkTree(src, dst);
+    outcome = WalkTree(WalkJob{src, dst, RunOptions, RunCounters, host,
+                               static_cast<uint16_t>(ProtocolPathChars)});
     EXPECT_EQ(fs.OpenSearches(), 0) << "every search is closed on every way out";
   }
 
@@ -64,6 +65,8 @@ class TreeWalkTest : public ProgramTest {
   std::vector<std::string> Failures() const { return Tagged("****** "); }
 
   static std::string Framed(const std::string& text) { return "****** " + text + " ******"; }
+
+  WalkOutcome outcome;  // of the last walk
 };
 
 // ---- attribute helpers ---------------------------------------------------
@@ -416,7 +419,7 @@ TEST_P(TreeWalkCopyAnswerTest, AbortEndsTheWalkRetryRepeatsIgnoreGoesOn) {
   EXPECT_EQ(Tagged("ATTRIB ").size(), c.goesOn ? 1u : 0u);
   EXPECT_EQ(fs.Content("D:\\dst\\a.txt"), "old");
   EXPECT_EQ(fs.Content("D:\\dst\\sub\\s.txt"), "s");  // walked before the root's files
-  EXPECT_EQ(RunState.RunDialogAnswer == ModalAbort, !c.goesOn);
+  EXPECT_EQ(outcome.answer == AnswerAbort, !c.goesOn);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -533,7 +536,7 @@ TEST_P(TreeWalkCreateDirTest, DialogTextAndAnswers) {
   EXPECT_EQ(tk.dialogs[0].text, language ? c.german : c.english);
   EXPECT_EQ(tk.dialogs[0].buttons, AbortRetryIgnore);
   EXPECT_EQ(fs.Beeps().size(), tk.dialogs.size());
-  EXPECT_EQ(RunState.RunDialogAnswer, answer == ModalAbort ? ModalAbort : ModalIgnore);
+  EXPECT_EQ(outcome.answer, answer == ModalAbort ? AnswerAbort : AnswerIgnore);
   EXPECT_EQ(RunCounters.FilesFound, 0) << "no file of the directory is processed";
 }
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Protocol.h"
+#include "core/RunHost.h"
 #include "lib/Utf.h"
 #include "lib/XStrings.h"
 #include "platform/Platform.h"
@@ -61,7 +61,7 @@ void SplitSpecList(std::string& text, char separator, SpecList& list, uint8_t& c
     if (newChars > MaxSpecListChars) break;
 
     ++count;
-    if (RunOptions.DebugFlag) DebugAdd(std::to_string(count) + "   " + entry);
+    if (RunOptions.DebugFlag && HostInstalled()) Host().Debug(std::to_string(count) + "   " + entry);
     if (count > 1) rebuilt += separator;
     rebuilt += entry;
     rebuiltChars = newChars;

@@ -21,7 +21,6 @@
 #include "platform/Platform.h"
 #include "core/Drives.h"
 #include "core/RunRecords.h"
-#include "toolkit/Toolkit.h"
 
 namespace plovik {
 
@@ -77,10 +76,41 @@ Result<void> CopyFileDateOf(const std::string& src, const std::string& dst) {
   return (*target)->SetPackedDate(date);
 }
 
-int16_t AskAfterBeep(const std::string& text, uint32_t buttons) {
-  Sys().Beep(BeepKind::Exclamation);
-  return static_cast<int16_t>(Tk().MessageDialog(text, DialogType::Error, buttons, 0));
+int16_t AskAbout(RunHost& host, QuestionKind kind, const std::string& text, uint32_t buttons,
+                 const std::string& subject) {
+  Question question;
+  question.kind = kind;
+  question.text = text;
+  question.buttons = buttons;
+  question.subject = subject;
+  return static_cast<int16_t>(host.Ask(question));
 }
+
+// Tells the host that a copy has begun, and on every way out that it
+// ended.
+class CopyReport {
+ public:
+  explicit CopyReport(RunHost* host) : host_(host) {}
+  CopyReport(const CopyReport&) = delete;
+  CopyReport& operator=(const CopyReport&) = delete;
+  ~CopyReport() {
+    if (begun_ && host_ != nullptr) host_->FileEnds(copied_);
+  }
+  void Begin(const std::string& src, uint64_t size) {
+    begun_ = true;
+    if (host_ != nullptr) host_->FileBegins(src, size);
+  }
+  // False when the user asked to stop after these bytes.
+  bool Progress(uint64_t bytesDone) {
+    return host_ == nullptr || host_->FileProgress(bytesDone) == HostSignal::GoOn;
+  }
+  void Copied() { copied_ = true; }
+
+ private:
+  RunHost* host_;
+  bool begun_ = false;
+  bool copied_ = false;
+};
 
 // ---- files that refuse to be replaced -----------------------------------------
 
@@ -153,9 +183,10 @@ Result<FileHandle> CreatePartialCopy(const std::string& partial, FileAccess acce
 // ---- the plain copy ---------------------------------------------------------------
 
 // Copies the rest of source into copy through a buffer kept from one file
-// to the next.
-Result<void> CopyBytes(File& source, File& copy) {
+// to the next, reporting the bytes done after every full block.
+Result<void> CopyBytes(File& source, File& copy, CopyReport& report) {
   static std::vector<uint8_t> buffer(PlainCopyBufferSize);
+  uint64_t done = 0;
   for (;;) {
     const Result<uint32_t> got = source.Read(buffer.data(), PlainCopyBufferSize);
     if (!got) return Failure(got.Error());
@@ -164,6 +195,8 @@ Result<void> CopyBytes(File& source, File& copy) {
     if (!put) return Failure(put.Error());
     if (*put != *got) return Failure(ErrorWriteFault);  // a short write without an error
     if (*got < PlainCopyBufferSize) return Success();   // a short block is the last one
+    done += *got;
+    if (!report.Progress(done)) return Failure(ErrorUserAbort);
   }
 }
 
@@ -207,7 +240,7 @@ Result<void> SystemCopyThroughPartial(const std::string& src, const std::string&
 // it only without the old destination, that goes first and the copy is
 // made once more.
 Result<FileHandle> WritePlainPartialCopy(File& source, const std::string& partial,
-                                         const std::string& dst) {
+                                         const std::string& dst, CopyReport& report) {
   for (int attempt = 0;; ++attempt) {
     if (attempt > 0) {
       if (const Result<void> rewound = source.Seek(0); !rewound) return Failure(rewound.Error());
@@ -215,12 +248,13 @@ Result<FileHandle> WritePlainPartialCopy(File& source, const std::string& partia
     Result<FileHandle> copy = CreatePartialCopy(
         partial, FileAccess::Write | FileAccess::Delete, FileFlags::SequentialScan);
     if (!copy) return copy;
-    const Result<void> copied = CopyBytes(source, **copy);
+    const Result<void> copied = CopyBytes(source, **copy, report);
     if (copied) return copy;
     copy->reset();
     RemovePartialCopy(partial);
     const Result<uint64_t> sourceSize = source.Size();
-    if (attempt > 0 || !sourceSize || !RoomWithoutOldCopy(copied.Error(), *sourceSize, dst))
+    if (attempt > 0 || !sourceSize || copied.Error() == ErrorUserAbort ||
+        !RoomWithoutOldCopy(copied.Error(), *sourceSize, dst))
       return Failure(copied.Error());
     (void)RemoveAnyFile(dst);
   }
@@ -247,9 +281,9 @@ uint32_t SectorSizeOr(uint32_t given, char letter) {
 class VerifiedCopy {
  public:
   VerifiedCopy(const std::string& src, const std::string& dst, const VerifiedCopyOptions& options,
-               const CopyHints& hints)
+               const CopyHints& hints, RunHost* host)
       : src_(src), dst_(dst), partialPath_(PartialCopyPath(dst)), options_(options),
-        hints_(hints), dstLetter_(DriveLetterOf(dst)),
+        hints_(hints), host_(host), dstLetter_(DriveLetterOf(dst)),
         srcSector_(SectorSizeOr(options.srcSectorSize, DriveLetterOf(src))),
         dstSector_(SectorSizeOr(options.dstSectorSize, dstLetter_)) {}
 
@@ -266,8 +300,9 @@ class VerifiedCopy {
     outcome_.error = static_cast<int32_t>(code);
     return false;
   }
-  void Ask(const std::string& text, uint32_t buttons) {
-    if (options_.dialogs) outcome_.answer = AskAfterBeep(text, buttons);
+  bool Asks() const { return options_.dialogs && host_ != nullptr; }
+  void Ask(QuestionKind kind, const std::string& text, uint32_t buttons) {
+    if (Asks()) outcome_.answer = AskAbout(*host_, kind, text, buttons, src_);
   }
 
   bool BufferSizeFits() {
@@ -275,13 +310,13 @@ class VerifiedCopy {
     if (size >= MinCopyBufferSize && size <= MaxCopyBufferSize && size % srcSector_ == 0 &&
         size % dstSector_ == 0)
       return true;
-    Ask("Copy buffer not correctly allocated (invalid buffer size).\r   BufferSize=" +
+    Ask(QuestionKind::CopyMemory, "Copy buffer not correctly allocated (invalid buffer size).\r   BufferSize=" +
             std::to_string(size) + "\r" + "\r" +
             "MinBufferSize=" + std::to_string(MinCopyBufferSize) + "\r" +
             "MaxBufferSize=" + std::to_string(MaxCopyBufferSize) + "\r" +
             "SrcSectorSize=" + std::to_string(srcSector_) + "\r" +
             "DstSectorSize=" + std::to_string(dstSector_),
-        ButtonAbort);
+        QuestionAbort);
     return Fail(ErrorOutOfStructures);
   }
 
@@ -326,7 +361,7 @@ class VerifiedCopy {
   bool OpenPartialCopy() {
     for (;;) {
       outcome_ = CopyOutcome{};
-      outcome_.answer = ModalOk;
+      outcome_.answer = AnswerOk;
       Result<FileHandle> partial = CreatePartialCopy(
           partialPath_, FileAccess::Read | FileAccess::Write | FileAccess::Delete,
           FileFlags::WriteThrough | FileFlags::NoBuffering | FileFlags::SequentialScan);
@@ -337,10 +372,10 @@ class VerifiedCopy {
       }
       outcome_.result = CopyWindowsError;
       Fail(partial.Error());
-      if (!options_.dialogs) return false;
-      outcome_.answer = AskAfterBeep(WinErrorText(partial.Error(), false),
-                                     ButtonAbort | ButtonRetry | ButtonIgnore);
-      if (outcome_.answer != ModalRetry) return false;
+      if (!Asks()) return false;
+      outcome_.answer = AskAbout(*host_, QuestionKind::FileCopy, WinErrorText(partial.Error(), false),
+                                 QuestionAbort | QuestionRetry | QuestionIgnore, src_);
+      if (outcome_.answer != AnswerRetry) return false;
     }
   }
 
@@ -356,16 +391,19 @@ class VerifiedCopy {
     const int64_t freeBytes =
         hints_.dstFreeBytes >= 0 ? hints_.dstFreeBytes : DriveFreeSpace(dstLetter_);
     if (freeBytes == 0 && oldBytes == 0) {
-      Ask(std::string("Destination drive  ") + dstLetter_ + ":  is full.", ButtonAbort);
+      Ask(QuestionKind::NoRoom, std::string("Destination drive  ") + dstLetter_ + ":  is full.",
+          QuestionAbort);
       return Fail(ErrorHandleDiskFull);
     }
     const Result<uint64_t> sourceSize = source_->Size();
     if (!sourceSize) return Fail(sourceSize.Error());
+    sourceSize_ = *sourceSize;
     const int64_t sourceBytes = static_cast<int64_t>(*sourceSize);
     if (freeBytes + oldBytes < sourceBytes) {
-      Ask(std::string("Not enough free space on drive  ") + dstLetter_ + ":  for file  " + "\r" +
+      Ask(QuestionKind::NoRoom,
+          std::string("Not enough free space on drive  ") + dstLetter_ + ":  for file  " + "\r" +
               src_.substr(NameStart(src_)),
-          ButtonAbort | ButtonIgnore);
+          QuestionAbort | QuestionIgnore);
       return Fail(ErrorDiskFull);
     }
     // The new copy fits only once the old destination is gone. When that
@@ -385,28 +423,24 @@ class VerifiedCopy {
       *buffer = std::move(*pages);
     }
     if (written_ && readBack_) return true;
-    Ask("Copy buffer memory allocation error.\rWinErrorCode=" + std::to_string(code) + "\r" +
+    Ask(QuestionKind::CopyMemory,
+        "Copy buffer memory allocation error.\rWinErrorCode=" + std::to_string(code) + "\r" +
             WinErrorText(code, false),
-        ButtonAbort);
+        QuestionAbort);
     return Fail(ErrorOutOfStructures);
   }
 
   // Lets the window answer between blocks; false when the user aborted.
   bool NotAborted() {
-    Tk().SetScreenCursor(CursorKind::Default);
-    Tk().ProcessMessages();
-    if (RunState.CopyAbortRequested) {
-      outcome_.answer = ModalAbort;
-      return Fail(ErrorUserAbort);
-    }
-    Tk().SetScreenCursor(CursorKind::Hourglass);
-    return true;
+    if (report_.Progress(totalRead_)) return true;
+    outcome_.answer = AnswerAbort;
+    return Fail(ErrorUserAbort);
   }
 
   bool CopyBlocks() {
     const uint32_t bufferSize = options_.bufferSize;
     uint8_t* const data = written_->Data();
-    RunState.CopyAbortRequested = false;
+    report_.Begin(src_, sourceSize_);
     for (;;) {
       if (!NotAborted()) return false;
       const Result<uint32_t> read = source_->Read(data, bufferSize);
@@ -497,7 +531,7 @@ class VerifiedCopy {
     if (deletePartial_) RemovePartialCopy(partialPath_);
     if (outcome_.result == CopyOk)
       outcome_.result = CopyResultFromWinError(static_cast<uint32_t>(outcome_.error));
-    Tk().SetScreenCursor(CursorKind::Default);
+    if (outcome_.result == CopyOk) report_.Copied();
   }
 
   const std::string& src_;
@@ -505,6 +539,7 @@ class VerifiedCopy {
   const std::string partialPath_;
   const VerifiedCopyOptions& options_;
   const CopyHints& hints_;
+  RunHost* const host_;
   const char dstLetter_;
   const uint32_t srcSector_;
   const uint32_t dstSector_;
@@ -514,7 +549,9 @@ class VerifiedCopy {
   FileHandle partial_;
   std::unique_ptr<PageBuffer> written_;   // the data as read and written
   std::unique_ptr<PageBuffer> readBack_;  // the data as read back
+  CopyReport report_{host_};  // from the first block on
   bool deletePartial_ = false;
+  uint64_t sourceSize_ = 0;
   int32_t sourceDate_ = MissingFileDate;
   uint32_t sourceAttributes_ = 0;
   uint64_t blockStart_ = 0;  // where the current block starts in the copy
@@ -584,7 +621,7 @@ std::string PartialCopyPath(const std::string& dst) {
 }
 
 Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
-                           const CopyHints& hints) {
+                           const CopyHints& hints, RunHost* host) {
   const std::string partial = PartialCopyPath(dst);
   Result<FileHandle> opened = Sys().OpenFile(src, FileAccess::Read, ShareAll,
                                              FileDisposition::OpenExisting,
@@ -606,7 +643,12 @@ Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
     return SystemCopyThroughPartial(src, dst, partial);
   }
 
-  Result<FileHandle> copy = WritePlainPartialCopy(*source, partial, dst);
+  const uint64_t size = host == nullptr         ? 0
+                        : hints.sourceSize >= 0 ? static_cast<uint64_t>(hints.sourceSize)
+                                                : source->Size().ValueOr(0);
+  CopyReport report(host);
+  report.Begin(src, size);
+  Result<FileHandle> copy = WritePlainPartialCopy(*source, partial, dst, report);
   source.reset();
   if (!copy) return Failure(copy.Error());
 
@@ -617,12 +659,14 @@ Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
   if (placed) placed = ReplaceDestination(dst, [&copy, &dst] { return (*copy)->RenameTo(dst); });
   copy->reset();
   if (!placed) RemovePartialCopy(partial);
+  if (placed) report.Copied();
   return placed;
 }
 
 CopyOutcome CopyFileVerified(const std::string& src, const std::string& dst,
-                             const VerifiedCopyOptions& options, const CopyHints& hints) {
-  return VerifiedCopy(src, dst, options, hints).Run();
+                             const VerifiedCopyOptions& options, const CopyHints& hints,
+                             RunHost* host) {
+  return VerifiedCopy(src, dst, options, hints, host).Run();
 }
 
 }  // namespace plovik

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/RunHost.h"
 #include "lib/PackedDate.h"
 #include "platform/Platform.h"
 
@@ -61,6 +62,8 @@ struct CopyHints {
   // next run copies it again.
   FileStamp sourceStamp;
   int32_t sourceDate = MissingFileDate;
+  // The source's size as the search delivered it; below 0: unknown.
+  int64_t sourceSize = -1;
 };
 
 // The copy without verification, made through the partial copy: the bytes
@@ -68,14 +71,16 @@ struct CopyHints {
 // last-write time and attributes and renames itself over the destination
 // when complete. A source with named data streams or encryption is copied
 // by the system's own copy instead. A destination that another program
-// holds open fails the copy with 32 before anything is copied.
+// holds open fails the copy with 32 before anything is copied. With a host,
+// the copy reports its progress after every block and stops (with 1235,
+// the user's abort) when the user asks it to.
 Result<void> CopyFilePlain(const std::string& src, const std::string& dst,
-                           const CopyHints& hints = {});
+                           const CopyHints& hints = {}, RunHost* host = nullptr);
 
 // How the verified copy works.
 struct VerifiedCopyOptions {
   uint32_t bufferSize = MaxCopyBufferSize;  // bytes per block
-  bool dialogs = true;                      // the copy's own dialogs
+  bool dialogs = true;                      // the copy's own questions (through the host)
   bool verify = true;                       // read every block back and compare
   uint32_t dstSectorSize = 0;               // 0: ask the drive
   uint32_t srcSectorSize = 0;
@@ -97,9 +102,11 @@ struct CopyOutcome {
 // The copy block by block with the system cache bypassed, every block read
 // back and compared when asked, through the partial copy. A destination
 // that another program holds open gives result 99 with error 32 before
-// anything is copied, and keeps its attributes.
+// anything is copied, and keeps its attributes. The host asks the copy's
+// questions, takes its progress before every block and tells it when the
+// user stops it; without one the copy asks nothing and runs to its end.
 CopyOutcome CopyFileVerified(const std::string& src, const std::string& dst,
                              const VerifiedCopyOptions& options = {},
-                             const CopyHints& hints = {});
+                             const CopyHints& hints = {}, RunHost* host = nullptr);
 
 }  // namespace plovik

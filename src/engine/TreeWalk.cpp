@@ -15,10 +15,9 @@
 #include "lib/XStrings.h"
 #include "platform/Platform.h"
 #include "core/Drives.h"
+#include "core/RunHost.h"
 #include "core/RunRecords.h"
 #include "core/SubDirs.h"
-#include "toolkit/Toolkit.h"
-#include "core/Protocol.h"
 
 namespace plovik {
 
@@ -40,8 +39,6 @@ constexpr int64_t FreeSpaceSafetyMargin = int64_t(16) << 20;
 // Taken for a drive that does not tell its cluster size: the largest
 // cluster that common drives use.
 constexpr uint32_t UnknownClusterBytes = 65536;
-// The widest path ShortenPath can be asked for.
-constexpr int MaxProtocolPathWidth = 0xFFFF;
 
 // What the walk knows of the destination drive's free space: the drive's
 // last answer less every file copied since, each rounded up to whole
@@ -78,8 +75,6 @@ class FreeSpaceEstimate {
   bool known_ = false;
   int64_t lowerBound_ = 0;
 };
-FreeSpaceEstimate freeSpace;
-int walkDepth = 0;
 
 // What the copy needs to know of the drives the walk copies between, asked
 // once per walk instead of for every file: the sector size (0 when the
@@ -115,19 +110,46 @@ class DriveFacts {
   }
   Drive drives_['Z' - 'A' + 1];
 };
-DriveFacts driveFacts;
+// The walk under way: what it works on, what it knows of the drives, and
+// how it is going. One walk at a time; its directories go through it
+// depth first.
+struct Walk {
+  explicit Walk(const WalkJob& walkJob) : job(walkJob) {}
+  const WalkJob& job;
+  const TRunOptions& options = job.options;
+  TRunCounters& counters = job.counters;
+  RunHost& host = job.host;
+  WalkOutcome outcome;
+  FreeSpaceEstimate freeSpace;
+  DriveFacts driveFacts;
+};
+Walk* current = nullptr;
 
-// WalkTree's work for one directory; the subdirectories go back through
-// WalkTree.
+Walk& W() { return *current; }
+const TRunOptions& Options() { return current->options; }
+TRunCounters& Counters() { return current->counters; }
+RunHost& Out() { return current->host; }
+
+// The walk's work for one directory; the subdirectories go through
+// WalkSubtree.
 void WalkDirectory(std::string srcDir, std::string dstDir);
 
-bool RunEnded() { return RunState.AbortRequested || RunState.RunDialogAnswer == ModalAbort; }
+// Whether the walk is to end: the user asked to stop (also during a nested
+// call that processed messages), or answered a question with Abort.
+bool RunEnded() {
+  if (Out().Requests() != HostSignal::GoOn) W().outcome.stopped = true;
+  return W().outcome.Aborted();
+}
+
+// Processes the pending messages; true when the user asked to stop.
+bool StopAsked() {
+  if (Out().ProcessPending() == HostSignal::GoOn) return false;
+  W().outcome.stopped = true;
+  return true;
+}
 
 // A path as the protocol shows it: shortened to the protocol's width.
-std::string ProtocolPath(const std::string& path) {
-  const int width = std::clamp(ProtocolPathChars, 0, MaxProtocolPathWidth);
-  return ShortenPath(path, static_cast<uint16_t>(width));
-}
+std::string ProtocolPath(const std::string& path) { return ShortenPath(path, W().job.pathChars); }
 
 std::string WithoutTrailingBackslash(const std::string& dir) {
   if (!dir.empty() && dir.back() == '\\') return dir.substr(0, dir.size() - 1);
@@ -136,20 +158,24 @@ std::string WithoutTrailingBackslash(const std::string& dir) {
 
 bool IsNetworkPath(const std::string& path) { return !path.empty() && path[0] == '\\'; }
 
-bool ActionLinesWanted() { return !RunOptions.QuietFlag; }
-bool ReportLinesWanted() { return RunOptions.ReportFlag && !RunOptions.QuietFlag; }
+bool ActionLinesWanted() { return !Options().QuietFlag; }
+bool ReportLinesWanted() { return Options().ReportFlag && !Options().QuietFlag; }
 
 void Debug(const std::string& line) {
-  if (RunOptions.DebugFlag) DebugAdd(line);
+  if (Options().DebugFlag) Out().Debug(line);
 }
 
-// Beeps, shows an error dialog with the buttons and keeps its answer as the
-// run's dialog answer.
-int16_t AskUser(const std::string& text, uint32_t buttons) {
-  Sys().Beep(BeepKind::Exclamation);
-  int answer = Tk().MessageDialog(text, DialogType::Error, buttons, 0);
-  RunState.RunDialogAnswer = static_cast<int16_t>(answer);
-  return RunState.RunDialogAnswer;
+// Asks the user (an error box with the buttons) about the subject and
+// keeps the answer as the walk's last answer.
+int16_t AskUser(QuestionKind kind, const std::string& text, uint32_t buttons,
+                const std::string& subject) {
+  Question question;
+  question.kind = kind;
+  question.text = text;
+  question.buttons = buttons;
+  question.subject = subject;
+  W().outcome.answer = static_cast<int16_t>(Out().Ask(question));
+  return W().outcome.answer;
 }
 
 bool IsFileEntry(const DirEntry& entry) {
@@ -182,10 +208,10 @@ std::string WindowsErrorText(uint32_t code) {
 void ReportIncompleteDirectory(const std::string& dir, uint32_t error) {
   const std::string path = StripTrailingBackslashes(dir);
   if (German())
-    ProtocolFailure("Das Verzeichnis  " + path +
+    Out().Failure("Das Verzeichnis  " + path +
                     "  konnte nicht vollst\xC3\xA4ndig gelesen werden. " + WindowsErrorText(error));
   else
-    ProtocolFailure("Directory  " + path + "  could not be read completely. " +
+    Out().Failure("Directory  " + path + "  could not be read completely. " +
                     WindowsErrorText(error));
 }
 
@@ -207,9 +233,9 @@ SkipListEntries ReadSkipSection(const std::string& srcDir, int section) {
     const std::string path = srcDir + "SKIPLIST.INI";
     const std::string reason = Trim(WinErrorText(list.error, true));
     if (German())
-      ProtocolFailure("Die Skip-Liste  " + path + "  kann nicht gelesen werden: " + reason);
+      Out().Failure("Die Skip-Liste  " + path + "  kann nicht gelesen werden: " + reason);
     else
-      ProtocolFailure("Skip list file  " + path + "  cannot be read: " + reason);
+      Out().Failure("Skip list file  " + path + "  cannot be read: " + reason);
     list.count = 0;
   }
   return list;
@@ -250,9 +276,9 @@ namespace {
 uint32_t CopyFailureButtons(int32_t result) {
   switch (result) {
     case CopyNoSpace:
-    case CopyDriveFull: return ButtonAbort | ButtonIgnore;
-    case CopyAccessDenied: return ButtonAbort | ButtonRetry;
-    default: return ButtonAbort | ButtonRetry | ButtonIgnore;
+    case CopyDriveFull: return QuestionAbort | QuestionIgnore;
+    case CopyAccessDenied: return QuestionAbort | QuestionRetry;
+    default: return QuestionAbort | QuestionRetry | QuestionIgnore;
   }
 }
 
@@ -272,9 +298,9 @@ bool FileNeedsCopy(const DirEntry& source, bool dstExists, int32_t dstDate, uint
   if (!dstExists) return true;
   const int64_t diff = PackedDateDiff(source.packedDate, dstDate);
   if (diff <= DateToleranceUnits) return false;
-  if (!RunOptions.IgnoreFileAgeOneHourDiffFlag) return true;
+  if (!Options().IgnoreFileAgeOneHourDiffFlag) return true;
   if (source.size != dstSize) return true;
-  int64_t offHour = diff - RunOptions.OneHour;
+  int64_t offHour = diff - Options().OneHour;
   if (offHour < 0) offHour = -offHour;
   return offHour > DateToleranceUnits;
 }
@@ -325,7 +351,7 @@ struct FileCopy {
   std::string dstPath = dstDir + file.name;
   char drive = DriveLetterOf(dstDir);
   bool network = IsNetworkPath(dstDir);
-  bool verified = RunOptions.VerifyFlag && !network;
+  bool verified = Options().VerifyFlag && !network;
 };
 
 struct AttemptOutcome {
@@ -345,7 +371,8 @@ CopyHints HintsFor(const FileCopy& job) {
   hints.sourceStamp.lastWrite = job.file.lastWrite;
   hints.sourceStamp.attributes = job.file.attributes;
   hints.sourceDate = job.file.packedDate;
-  hints.streamsPossible = driveFacts.NamedStreams(DriveLetterOf(job.srcDir));
+  hints.sourceSize = static_cast<int64_t>(job.file.size);
+  hints.streamsPossible = W().driveFacts.NamedStreams(DriveLetterOf(job.srcDir));
   return hints;
 }
 
@@ -357,18 +384,19 @@ bool PassesFreeSpaceCheck(const FileCopy& job, const std::string& heading, CopyH
   if (job.network) return true;
   const int64_t needed =
       static_cast<int64_t>(job.file.size) - static_cast<int64_t>(OldDestinationSize(job));
-  if (!job.verified && freeSpace.ProvesRoom(job.drive, needed)) return true;
-  const int64_t freeBytes = freeSpace.AskDrive(job.drive);
+  if (!job.verified && W().freeSpace.ProvesRoom(job.drive, needed)) return true;
+  const int64_t freeBytes = W().freeSpace.AskDrive(job.drive);
   hints.dstFreeBytes = freeBytes;
   if (needed <= freeBytes) return true;
-  AskUser(heading + "\r" + CopyResultText(CopyNoSpace, job.drive, 0), ButtonAbort | ButtonIgnore);
+  AskUser(QuestionKind::NoRoom, heading + "\r" + CopyResultText(CopyNoSpace, job.drive, 0),
+          QuestionAbort | QuestionIgnore, job.srcPath);
   return false;
 }
 
 // One attempt of the copy. A dry run copies nothing.
 AttemptOutcome AttemptCopy(const FileCopy& job, CopyHints& hints) {
   AttemptOutcome attempt;
-  if (RunOptions.NoUpdateFlag) return attempt;
+  if (Options().NoUpdateFlag) return attempt;
   if (job.destination.nameTakenByOther) {
     // The name belonged to another file: the copy waits until the name is
     // free, and never goes ahead on a look that broke off.
@@ -382,26 +410,26 @@ AttemptOutcome AttemptCopy(const FileCopy& job, CopyHints& hints) {
   if (job.verified) {
     VerifiedCopyOptions options;
     options.bufferSize = CopyBufferSize;
-    options.dstSectorSize = driveFacts.SectorSize(job.drive);
-    options.srcSectorSize = driveFacts.SectorSize(DriveLetterOf(job.srcDir));
-    const CopyOutcome outcome = CopyFileVerified(job.srcPath, job.dstPath, options, hints);
-    if (outcome.answer != NoCopyAnswer) RunState.RunDialogAnswer = outcome.answer;
+    options.dstSectorSize = W().driveFacts.SectorSize(job.drive);
+    options.srcSectorSize = W().driveFacts.SectorSize(DriveLetterOf(job.srcDir));
+    const CopyOutcome outcome =
+        CopyFileVerified(job.srcPath, job.dstPath, options, hints, &Out());
+    if (outcome.answer != NoCopyAnswer) W().outcome.answer = outcome.answer;
     attempt.result = outcome.result;
     attempt.error = outcome.error;
     // A retry asks the drive afresh.
     hints.dstFreeBytes = -1;
   } else {
-    const uint32_t code = CopyFilePlain(job.srcPath, job.dstPath, hints).Error();
+    const uint32_t code = CopyFilePlain(job.srcPath, job.dstPath, hints, &Out()).Error();
     attempt.error = static_cast<int32_t>(code);
     attempt.result = CopyResultFromWinError(code);
   }
   return attempt;
 }
 
-// The dialog and debug lines of a failed attempt; the answer becomes the
-// run's dialog answer.
+// The question and debug lines of a failed attempt; the answer becomes the
+// walk's last answer.
 void ReportFailedAttempt(const FileCopy& job, std::string& heading, const AttemptOutcome& attempt) {
-  if (attempt.result != CopyAborted) Sys().Beep(BeepKind::Exclamation);
   if (job.dstDir.size() > DriveRootLength && !heading.empty() && heading.back() == '\\')
     heading.pop_back();
   const uint32_t error = static_cast<uint32_t>(attempt.error);
@@ -411,14 +439,12 @@ void ReportFailedAttempt(const FileCopy& job, std::string& heading, const Attemp
   if (attempt.result != CopyAborted) {
     std::string message = heading + "\r" + text;
     if (attempt.result == CopyWindowsError) message += "\r" + errorText;
-    const int answer =
-        Tk().MessageDialog(message, DialogType::Error, CopyFailureButtons(attempt.result), 0);
-    RunState.RunDialogAnswer = static_cast<int16_t>(answer);
-  } else if (RunState.RunDialogAnswer == ModalRetry) {
+    AskUser(QuestionKind::FileCopy, message, CopyFailureButtons(attempt.result), job.srcPath);
+  } else if (W().outcome.answer == AnswerRetry) {
     // An aborted copy that left no answer (the plain copy reports the abort
     // only through its error code) is passed over like Ignore, so the
     // attempt is never repeated by itself.
-    RunState.RunDialogAnswer = ModalIgnore;
+    W().outcome.answer = AnswerIgnore;
   }
   Debug(heading);
   Debug("CopyFileErrorCode=" + std::to_string(attempt.result));
@@ -428,10 +454,10 @@ void ReportFailedAttempt(const FileCopy& job, std::string& heading, const Attemp
 }
 
 // Copies one file with its attempt loop and reports the outcome. Returns
-// after the failure line; the caller looks at RunDialogAnswer.
+// after the failure line; the caller looks at the walk's last answer.
 void CopyOneFile(const FileCopy& job) {
   if (ActionLinesWanted()) {
-    ProtocolAdd("COPY   " + ProtocolPath(job.srcPath));
+    Out().Protocol("COPY   " + ProtocolPath(job.srcPath));
     Debug("COPY   " + ProtocolPath(job.srcPath) + " " + job.dstPath);
   }
   std::string heading = CopyHeading(job.srcDir, job.dstDir, job.file.name);
@@ -442,19 +468,19 @@ void CopyOneFile(const FileCopy& job) {
     attempt.result = CopyNoSpace;
   } else {
     do {
-      RunState.RunDialogAnswer = ModalRetry;
+      W().outcome.answer = AnswerRetry;
       attempt = AttemptCopy(job, hints);
       if (attempt.result > 0) ReportFailedAttempt(job, heading, attempt);
-    } while (attempt.result != CopyOk && RunState.RunDialogAnswer == ModalRetry);
+    } while (attempt.result != CopyOk && W().outcome.answer == AnswerRetry);
   }
 
-  if (RunOptions.NoUpdateFlag) return;
+  if (Options().NoUpdateFlag) return;
   if (attempt.result == CopyOk) {
-    CountUp(RunCounters.FilesCopied);
-    freeSpace.FileCopied(job.drive, job.file.size, driveFacts.ClusterSize(job.drive));
+    CountUp(Counters().FilesCopied);
+    W().freeSpace.FileCopied(job.drive, job.file.size, W().driveFacts.ClusterSize(job.drive));
   } else {
     const uint32_t error = static_cast<uint32_t>(attempt.error);
-    ProtocolFailure(CopyResultText(attempt.result, job.drive, error));
+    Out().Failure(CopyResultText(attempt.result, job.drive, error));
   }
 }
 
@@ -516,13 +542,13 @@ void UpdateFileAttributes(const std::string& dstPath, uint32_t sourceAttributes,
   const uint32_t merged = MergeAttributes(sourceAttributes, dstAttributes);
   if (merged == dstAttributes) return;
   if (ActionLinesWanted())
-    ProtocolAdd("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " + dstPath);
+    Out().Protocol("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " + dstPath);
   const uint32_t error =
-      RunOptions.NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged).Error();
+      Options().NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged).Error();
   if (error == 0) {
-    if (!RunOptions.NoUpdateFlag) CountUp(RunCounters.FileAttributesUpdated);
+    if (!Options().NoUpdateFlag) CountUp(Counters().FileAttributesUpdated);
   } else {
-    ProtocolFailure(Trim(WinErrorText(error, false)));
+    Out().Failure(Trim(WinErrorText(error, false)));
   }
 }
 
@@ -535,12 +561,12 @@ void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool 
   const std::string dstPath = WithoutTrailingBackslash(dstDir);
   const Result<uint32_t> source = Sys().GetAttributes(srcPath);
   if (!source) {
-    ProtocolFailure(Trim(WinErrorText(source.Error(), false)));
+    Out().Failure(Trim(WinErrorText(source.Error(), false)));
     return;
   }
   const Result<uint32_t> destination = Sys().GetAttributes(dstPath);
   if (!destination) {
-    ProtocolFailure(Trim(WinErrorText(destination.Error(), false)));
+    Out().Failure(Trim(WinErrorText(destination.Error(), false)));
     return;
   }
   const uint32_t sourceAttributes = *source;
@@ -549,15 +575,15 @@ void UpdateDirectory(const std::string& srcDir, const std::string& dstDir, bool 
   const uint32_t merged = MergeAttributes(sourceAttributes, dstAttributes);
   if (merged == dstAttributes) return;
   const uint32_t error =
-      RunOptions.NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged).Error();
+      Options().NoUpdateFlag ? 0 : Sys().SetAttributes(dstPath, merged).Error();
   if (error != 0) {
-    ProtocolFailure(Trim(WinErrorText(error, false)));
+    Out().Failure(Trim(WinErrorText(error, false)));
     return;
   }
   if (created) return;
-  if (!RunOptions.NoUpdateFlag) CountUp(RunCounters.SubDirAttributesUpdated);
+  if (!Options().NoUpdateFlag) CountUp(Counters().SubDirAttributesUpdated);
   if (ActionLinesWanted())
-    ProtocolAdd("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " +
+    Out().Protocol("ATTRIB " + AttributeChangeText(dstAttributes, merged) + " " +
                 ProtocolPath(dstPath));
 }
 
@@ -568,16 +594,17 @@ bool EnsureDestinationDirectory(const std::string& dstDir, bool& created) {
   if (DirectoryExists(dstDir)) return true;
   for (;;) {
     int32_t code = DryRunCreateResult;
-    if (!RunOptions.NoUpdateFlag) CreateSubDir(dstDir, RunCounters.SubDirsCreated, code);
+    if (!Options().NoUpdateFlag) CreateSubDir(dstDir, Counters().SubDirsCreated, code);
     if (code == SubDirCreated) {
       created = true;
       if (ActionLinesWanted())
-        ProtocolAdd("MKDIR  " + ProtocolPath(WithoutTrailingBackslash(dstDir)));
+        Out().Protocol("MKDIR  " + ProtocolPath(WithoutTrailingBackslash(dstDir)));
       return true;
     }
     const int16_t answer =
-        AskUser(CreateSubDirFailureText(code, dstDir), ButtonAbort | ButtonRetry | ButtonIgnore);
-    if (answer == ModalIgnore || answer == ModalAbort) return false;
+        AskUser(QuestionKind::DirectoryCreate, CreateSubDirFailureText(code, dstDir),
+                QuestionAbort | QuestionRetry | QuestionIgnore, dstDir);
+    if (answer == AnswerIgnore || answer == AnswerAbort) return false;
     if (code == SubDirExists) return true;
   }
 }
@@ -617,14 +644,14 @@ namespace {
 // A skipped or ignored file is counted and passed over.
 bool PassedOver(const std::string& srcDir, const DirEntry& file, const SkipListEntries& skip) {
   if (skip.count > 0 && MatchSpecList(file.name, skip.entries, skip.count)) {
-    if (ReportLinesWanted()) ProtocolAdd("skip   " + ProtocolPath(srcDir + file.name));
-    CountUp(RunCounters.FilesSkipped);
+    if (ReportLinesWanted()) Out().Protocol("skip   " + ProtocolPath(srcDir + file.name));
+    CountUp(Counters().FilesSkipped);
     return true;
   }
-  if (RunOptions.IgnoreFlag &&
-      MatchSpecList(file.name, RunOptions.IgnoreFileSpecList, RunOptions.IgnoreFileSpecCount)) {
-    if (ReportLinesWanted()) ProtocolAdd("ignore " + ProtocolPath(srcDir + file.name));
-    CountUp(RunCounters.FilesIgnored);
+  if (Options().IgnoreFlag &&
+      MatchSpecList(file.name, Options().IgnoreFileSpecList, Options().IgnoreFileSpecCount)) {
+    if (ReportLinesWanted()) Out().Protocol("ignore " + ProtocolPath(srcDir + file.name));
+    CountUp(Counters().FilesIgnored);
     return true;
   }
   return false;
@@ -646,11 +673,11 @@ Result<DestinationFile> LookUpDestination(const std::string& dstDir, const DirEn
 // than the source.
 void ReportUncheckedDestination(const std::string& dstPath, uint32_t error) {
   if (German())
-    ProtocolFailure("Die Zieldatei  " + dstPath +
+    Out().Failure("Die Zieldatei  " + dstPath +
                     "  konnte nicht gepr\xC3\xBC" "ft werden und wurde nicht kopiert. " +
                     WindowsErrorText(error));
   else
-    ProtocolFailure("Destination file  " + dstPath + "  could not be checked and was not copied. " +
+    Out().Failure("Destination file  " + dstPath + "  could not be checked and was not copied. " +
                     WindowsErrorText(error));
 }
 
@@ -678,7 +705,7 @@ bool ProcessFile(const std::string& srcDir, const std::string& dstDir, const Dir
 
   if (FileNeedsCopy(file, destination.exists, dstDate, dstSize)) {
     CopyOneFile(FileCopy{srcDir, dstDir, file, destination});
-    if (RunState.RunDialogAnswer == ModalAbort) return false;
+    if (W().outcome.answer == AnswerAbort) return false;
   }
   UpdateFileAttributes(dstPath, file.attributes, dstAttributes);
   return true;
@@ -699,8 +726,7 @@ std::unique_ptr<DirSearch> StartFileSearch(const std::string& srcDir, const std:
   return std::move(*started);
 }
 
-}  // namespace
-
+// The files of one directory that match one specification.
 void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
                       const std::string& spec) {
   const SkipListEntries skip = ReadSkipSection(srcDir, SkipFiles);
@@ -708,7 +734,7 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
 
   std::optional<DirEntry> file;
   const std::unique_ptr<DirSearch> search = StartFileSearch(srcDir, spec, file);
-  if (!RunOptions.EmptyFlag && !search) return;
+  if (!Options().EmptyFlag && !search) return;
 
   bool created = false;
   if (!EnsureDestinationDirectory(dstDir, created)) return;
@@ -724,7 +750,7 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
     ~DateOnExit() {
       if (wanted) CopyDirDate(src, dst);
     }
-  } dateOnExit{srcDir, dstDir, dstExists && !RunOptions.NoUpdateFlag};
+  } dateOnExit{srcDir, dstDir, dstExists && !Options().NoUpdateFlag};
 
   if (dstExists) UpdateDirectory(srcDir, dstDir, created);
   if (!search) return;
@@ -733,67 +759,61 @@ void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
   const bool dstEmpty = created || !dstExists;
   DestinationListing listing(dstDir);
   for (; file; file = NextOrReport(*search, IsFileEntry, srcDir)) {
-    Tk().ProcessMessages();
-    if (RunState.AbortRequested) return;
-    CountUp(RunCounters.FilesFound);
+    if (StopAsked()) return;
+    CountUp(Counters().FilesFound);
     if (PassedOver(srcDir, *file, skip)) continue;
     if (!ProcessFile(srcDir, dstDir, *file, listing, dstEmpty)) return;
   }
 }
 
-WalkOutcome WalkTree(const WalkJob& job) {
-  RunState.RunDialogAnswer = AnswerOk;
-  WalkTree(job.srcDir, job.dstDir);
-  return WalkOutcome{RunState.AbortRequested, RunState.RunDialogAnswer};
-}
-
-void WalkTree(std::string srcDir, std::string dstDir) {
+// A directory and everything below it.
+void WalkSubtree(std::string srcDir, std::string dstDir) {
   if (RunEnded()) return;
-  if (walkDepth == 0) {
-    freeSpace = FreeSpaceEstimate{};
-    driveFacts = DriveFacts{};
-  }
-  ++walkDepth;
   WalkDirectory(std::move(srcDir), std::move(dstDir));
-  --walkDepth;
+  Out().DirectoryEnds();
 }
-
-namespace {
 
 void WalkDirectory(std::string srcDir, std::string dstDir) {
   if (srcDir.empty() || srcDir.back() != '\\') srcDir += '\\';
   if (dstDir.empty() || dstDir.back() != '\\') dstDir += '\\';
   Debug(WithoutTrailingBackslash(srcDir) + ":");
 
-  if (RunOptions.SubDirFlag) {
+  if (Options().SubDirFlag) {
     const SkipListEntries skip = ReadSkipSection(srcDir, SkipSubDirectories);
     Result<std::unique_ptr<DirSearch>> search = Sys().StartSearch(srcDir + "*.*");
     std::optional<DirEntry> entry;
     while (search && (entry = NextOrReport(**search, IsSubDirEntry, srcDir))) {
-      Tk().ProcessMessages();
-      if (RunState.AbortRequested) return;
+      if (StopAsked()) return;
       if (skip.count > 0 && MatchSpecList(entry->name, skip.entries, skip.count)) {
-        if (ReportLinesWanted()) ProtocolAdd("skip   " + ProtocolPath(srcDir + entry->name));
-        CountUp(RunCounters.SubDirsSkipped);
+        if (ReportLinesWanted()) Out().Protocol("skip   " + ProtocolPath(srcDir + entry->name));
+        CountUp(Counters().SubDirsSkipped);
       } else {
-        WalkTree(srcDir + entry->name + "\\", dstDir + entry->name + "\\");
-        CountUp(RunCounters.SubDirsScanned);
+        WalkSubtree(srcDir + entry->name + "\\", dstDir + entry->name + "\\");
+        CountUp(Counters().SubDirsScanned);
       }
       if (RunEnded()) break;
     }
     if (RunEnded()) return;
   }
 
-  if (RunOptions.SrcFileSpecCount == 0) {
+  if (Options().SrcFileSpecCount == 0) {
     ProcessDirectory(srcDir, dstDir, "");
     return;
   }
-  for (int i = 1; i <= RunOptions.SrcFileSpecCount && i <= MaxSpecEntries; ++i) {
-    ProcessDirectory(srcDir, dstDir, RunOptions.SrcFileSpecList[static_cast<size_t>(i)]);
+  for (int i = 1; i <= Options().SrcFileSpecCount && i <= MaxSpecEntries; ++i) {
+    ProcessDirectory(srcDir, dstDir, Options().SrcFileSpecList[static_cast<size_t>(i)]);
     if (RunEnded()) return;
   }
 }
 
 }  // namespace
+
+WalkOutcome WalkTree(const WalkJob& job) {
+  Walk walk{job};
+  current = &walk;
+  WalkSubtree(job.srcDir, job.dstDir);
+  current = nullptr;
+  return walk.outcome;
+}
 
 }  // namespace plovik

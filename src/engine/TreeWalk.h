@@ -31,9 +31,6 @@ struct WalkOutcome {
 // Brings the destination tree up to date from the source tree.
 WalkOutcome WalkTree(const WalkJob& job);
 
-void WalkTree(std::string srcDir, std::string dstDir);
-void ProcessDirectory(const std::string& srcDir, const std::string& dstDir,
-                      const std::string& spec);
 uint32_t MergeAttributes(uint32_t src, uint32_t dst);
 std::string AttributeChangeText(uint32_t oldAttributes, uint32_t newAttributes);
 // The message of the dialog after CreateSubDir failed with code for the

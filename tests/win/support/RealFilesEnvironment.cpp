@@ -8,6 +8,7 @@ namespace plovik::test {
 RealFilesEnvironment::RealFilesEnvironment(int pathChars) : saved_(BoundProtocol()) {
   InstallPlatform(&platform_);
   InstallToolkit(&toolkit_);
+  InstallHost(&host_);
   form_ = toolkit_.CreateForm();
   memo_ = toolkit_.CreateMemo(*form_);
   ProtocolControls controls;
@@ -19,6 +20,7 @@ RealFilesEnvironment::RealFilesEnvironment(int pathChars) : saved_(BoundProtocol
 
 RealFilesEnvironment::~RealFilesEnvironment() {
   BindProtocol(saved_);
+  InstallHost(nullptr);
   InstallToolkit(nullptr);
   InstallPlatform(nullptr);
 }
@@ -42,8 +44,7 @@ void WalkEnvironment::Walk(const std::string& src, const std::string& dst) {
   ProtocolClear();
   ResetRunCounters();
   RunState = TRunState{};
-  RunState.RunDialogAnswer = ModalOk;
-  WalkTree(src, dst);
+  WalkTree(WalkJob{src, dst, RunOptions, RunCounters, host()});
 }
 
 }  // namespace plovik::test

@@ -1,5 +1,6 @@
 // The program's logic on the real file system: the Win32 platform installed
-// with the headless toolkit, and a headless memo bound as the protocol.
+// with the headless toolkit and the window host (without a window), and a
+// headless memo bound as the protocol.
 // Everything is put back as it was when the environment ends.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "toolkit/headless/Headless.h"
 #include "core/Protocol.h"
+#include "ui/WindowHost.h"
 
 namespace plovik::test {
 
@@ -23,11 +25,13 @@ class RealFilesEnvironment {
 
   std::vector<std::string> Lines() const { return memo_->Lines(); }
   HeadlessToolkit& toolkit() { return toolkit_; }
+  RunHost& host() { return host_; }
 
  private:
   ProtocolControls saved_;
   Win32Platform platform_;
   HeadlessToolkit toolkit_;
+  WindowHost host_;
   std::unique_ptr<Form> form_;
   std::unique_ptr<Memo> memo_;
 };
