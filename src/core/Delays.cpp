@@ -1,7 +1,7 @@
 #include "core/Delays.h"
 
 #include "platform/Platform.h"
-#include "toolkit/Toolkit.h"
+#include "core/RunHost.h"
 
 namespace plovik {
 
@@ -14,7 +14,7 @@ constexpr int64_t HalfMillisecondUnits = UnitsPerMillisecond / 2;
 
 void SleepAndProcessMessages(uint16_t ms) {
   TimerSleep(ms);
-  Tk().ProcessMessages();
+  Host().ProcessPending();
 }
 
 }  // namespace
