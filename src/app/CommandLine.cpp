@@ -113,6 +113,7 @@ void SetFlagsFrom(const CommandLineSwitches& given) {
   options.SubDirFlag = given.subDirs;
   options.TerminateFlag = given.terminate;
   options.VerifyFlag = given.verify;
+  options.UnattendedFlag = given.unattended;
 }
 
 // A path parameter or stored path as a full path; the current directory

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/RunRecords.h"
@@ -189,6 +190,10 @@ void ReadSettings(const TWindowPlacement& defaultPlacement) {
         ini.ReadBool(General, option.key, defaults.*option.stored);
   }
   RunOptions.KeepTime = ClampKeepTime(ini.ReadInteger(General, "KeepTime", 5));
+  Settings.UnattendedWaitMinutes = static_cast<int32_t>(
+      std::clamp<int64_t>(ini.ReadInteger(General, "UnattendedWaitMinutes",
+                                          DefaultUnattendedWaitMinutes),
+                          0, MaxUnattendedWaitMinutes));
   Settings.MaxIgnoreFileSpec =
       ini.ReadString(General, "MaxIgnoreFileSpec", TSettings{}.MaxIgnoreFileSpec);
   LanguageIndex = LanguageOf(ini);

@@ -18,6 +18,8 @@
 #include "ui/MainForm.h"
 #include "ui/MainFormHandlers.h"
 #include "ui/UnitDebug.h"
+#include "ui/RunHistory.h"
+#include "ui/UnattendedHost.h"
 #include "ui/WindowHost.h"
 
 namespace plovik {
@@ -40,8 +42,10 @@ constexpr int IgnFileExtraLines = 5;
 constexpr uint16_t KeyA = 'A';
 constexpr uint16_t KeyD = 'D';
 
-// The run host of the program: the window.
+// The run hosts of the program: the window, or the window of a run no
+// person watches.
 WindowHost windowHost;
+UnattendedHost unattendedHost;
 
 void InstallMainHandlers() {
   FormMainHandlers handlers = FormMain->Handlers;
@@ -110,7 +114,11 @@ TWindowPlacement DefaultPlacement(int captionHeight, int instanceNumber) {
 // ---- the program's start ----------------------------------------------------------------------
 
 void InitializeUnitMain() {
-  InstallHost(&windowHost);
+  // "/u": every question is answered by a rule, no box waits for a person.
+  RunOptions.UnattendedFlag = ParseCommandLine(Sys().CommandLine()).given.unattended;
+  windowHost = WindowHost{};
+  unattendedHost = UnattendedHost{};
+  InstallHost(RunOptions.UnattendedFlag ? static_cast<RunHost*>(&unattendedHost) : &windowHost);
   RunOptions.OneHour = ComputeOneHour();
   LocateSettingsFile();
   ReadLanguageEarly();
@@ -141,6 +149,9 @@ bool CreateWindows() {
 
 int RunMainBlock() {
   if (CreateWindows()) Tk().Run();
+  // An unattended run leaves its protocol in the history, whatever became
+  // of it; there is nobody to tell when that fails.
+  if (RunOptions.UnattendedFlag) (void)AppendRunHistory(LastRunExitCode);
   TearDownWindows();
   return LastRunExitCode;
 }
@@ -173,11 +184,30 @@ void FormMainOnCreate() {
   Tk().ProcessMessages();
   if (RunOptions.AutostartFlag && !RunState.CloseAfterStart) {
     StartRun();
+  } else if (RunOptions.UnattendedFlag) {
+    EndUnattendedWithoutRun();
   } else {
     // An automatic run the user closed the window on never starts.
     if (RunOptions.AutostartFlag) LastRunExitCode = RunAborted;
     FinishCreation();
   }
+}
+
+// An unattended start whose run cannot start (the command line is
+// malformed, names no paths, asks for help, or the window was closed while
+// it was being created) ends the program at once: nobody is there to mend
+// it.
+void EndUnattendedWithoutRun() {
+  if (RunState.CloseAfterStart) {
+    RunState.CloseAfterStart = false;
+    LastRunExitCode = RunAborted;
+  } else {
+    LastRunExitCode = RunRefused;
+    Host().Protocol(German() ? "AUTO   Abbrechen: Mit dieser Kommandozeile kann kein "
+                               "unbeaufsichtigter Lauf beginnen."
+                             : "AUTO   Abort: this command line cannot start an unattended run.");
+  }
+  Host().EndProgram(LastRunExitCode);
 }
 
 void BeginCreation() {
@@ -189,10 +219,12 @@ void BeginCreation() {
 void TakeInstanceNumber() { RunOptions.InstanceNumber = GetInstanceNumber(); }
 
 // The stored placement belongs to the first instance started without "/a"
-// anywhere in its command line (automatic runs open where the cascade puts
-// them).
+// or "/u" anywhere in its command line (automatic runs open where the
+// cascade puts them).
 void DecideStoredPlacement() {
-  RunOptions.AutostartFlag = AsciiLower(Sys().CommandLine()).find("/a") != std::string::npos;
+  const std::string commandLine = AsciiLower(Sys().CommandLine());
+  RunOptions.AutostartFlag = commandLine.find("/a") != std::string::npos ||
+                             commandLine.find("/u") != std::string::npos;
   Settings.UseStoredPlacement = RunOptions.InstanceNumber == 1 && !RunOptions.AutostartFlag;
 }
 

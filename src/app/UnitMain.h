@@ -58,6 +58,7 @@ void WriteCreationDebugLine();
 void ShowPathsAndSpecs();
 void WriteFlagDump();
 void FinishCreation();
+void EndUnattendedWithoutRun();
 
 void FormMainOnKeyDown(KeyEvent& event);
 void FormMainOnCloseQuery(CloseQueryEvent& event);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/RunRecords.h"
 #include "platform/Platform.h"
 #include "toolkit/Toolkit.h"
 
@@ -76,7 +77,8 @@ std::string GateMessage() { return Restored(StoredMessage); }
 
 bool RunLanguageGate() {
   if (!LanguageGated(Sys().UserLanguageId())) return false;
-  Tk().SystemErrorBox(GateMessage(), GateCaption());
+  // An unattended start shows no box; the program still ends.
+  if (!RunOptions.UnattendedFlag) Tk().SystemErrorBox(GateMessage(), GateCaption());
   Tk().Terminate();
   Tk().ProcessMessages();
   return true;

@@ -111,6 +111,10 @@ int ProtocolLineCount() {
   return bound.MemoProtocol != nullptr ? bound.MemoProtocol->Count() : 0;
 }
 
+std::vector<std::string> CurrentProtocolLines() {
+  return bound.MemoProtocol != nullptr ? bound.MemoProtocol->Lines() : std::vector<std::string>{};
+}
+
 void DebugAdd(const std::string& line) {
   if (!DebugWindowReady) {
     ProtocolAdd(line);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/Toolkit.h"
 
@@ -31,8 +32,10 @@ extern bool DebugWindowReady;
 extern bool PrinterAvailable;
 
 void ProtocolAdd(const std::string& line);
-// How many lines the protocol holds.
+// How many lines the protocol holds, and the lines as they stand (edits
+// of the user included).
 int ProtocolLineCount();
+std::vector<std::string> CurrentProtocolLines();
 void DebugAdd(const std::string& line);
 void ProtocolClear();
 // The memo's change event.

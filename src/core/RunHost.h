@@ -122,6 +122,8 @@ class RunHost {
   virtual uintptr_t DialogOwner() const = 0;
   // Ends the program with an exit code.
   virtual void EndProgram(int exitCode) = 0;
+  // How many questions were answered without a person (unattended).
+  virtual int AutomaticAnswers() const = 0;
 };
 
 // The process-wide host. Install before use; the caller keeps ownership.

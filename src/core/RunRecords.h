@@ -29,6 +29,8 @@ struct TRunOptions {
   bool ReportFlag = false;
   bool AutostartFlag = false;
   bool TerminateFlag = false;
+  // "/u": no box ever waits for a person; the program always ends by itself.
+  bool UnattendedFlag = false;
 
   std::string SrcPath;
   std::string DstPath;

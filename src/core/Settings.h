@@ -43,6 +43,9 @@ struct TWindowPlacement {
   int32_t Height = 0;
 };
 
+constexpr int32_t DefaultUnattendedWaitMinutes = 120;
+constexpr int32_t MaxUnattendedWaitMinutes = 7 * 24 * 60;
+
 struct TSettings {
   std::string SettingsFileName;
   std::string SettingsFolder;
@@ -58,6 +61,9 @@ struct TSettings {
   std::string StoredDstPath;
   TWindowPlacement WindowPlacement;
   bool UseStoredPlacement = false;
+  // How long an unattended run waits for the other instances' runs before
+  // it gives up ("UnattendedWaitMinutes"; 0: it does not wait at all).
+  int32_t UnattendedWaitMinutes = DefaultUnattendedWaitMinutes;
 };
 
 extern TSettings Settings;

@@ -175,6 +175,7 @@ int16_t AskUser(QuestionKind kind, const std::string& text, uint32_t buttons,
   question.buttons = buttons;
   question.subject = subject;
   W().outcome.answer = static_cast<int16_t>(Out().Ask(question));
+  if (W().outcome.answer == AnswerIgnore) W().outcome.ignored = true;
   return W().outcome.answer;
 }
 
@@ -415,6 +416,7 @@ AttemptOutcome AttemptCopy(const FileCopy& job, CopyHints& hints) {
     const CopyOutcome outcome =
         CopyFileVerified(job.srcPath, job.dstPath, options, hints, &Out());
     if (outcome.answer != NoCopyAnswer) W().outcome.answer = outcome.answer;
+    if (outcome.answer == AnswerIgnore) W().outcome.ignored = true;
     attempt.result = outcome.result;
     attempt.error = outcome.error;
     // A retry asks the drive afresh.

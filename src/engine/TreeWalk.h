@@ -25,6 +25,7 @@ struct WalkJob {
 struct WalkOutcome {
   bool stopped = false;       // the user stopped it (Abort, Escape, the close box)
   int16_t answer = AnswerOk;  // the answer of its last question
+  bool ignored = false;       // a question was answered with Ignore: something was passed over
   bool Aborted() const { return stopped || answer == AnswerAbort; }
 };
 

@@ -280,7 +280,8 @@ class Platform {
   // neither connected nor remembered.
   virtual Result<NetConnection> NetGetConnection(const std::string& local) = 0;
   // Re-establishes a remembered connection, interactively (the system may ask
-  // for credentials). The owner window is opaque.
+  // for credentials) when an owner window is given; without one (0) nobody
+  // is asked. The owner window is opaque.
   virtual Result<void> NetAddConnection(uintptr_t ownerWindow, const std::string& local,
                                         const std::string& remote) = 0;
 

@@ -81,7 +81,7 @@ Turn WaitForTurn(uint64_t limitMs) {
   RunState.ActivityState = WaitingForInstances;
   Host().ShowWaiting(true);
   const uint64_t start = Sys().TickCount();
-  const auto timedOut = [&] { return limitMs > 0 && Sys().TickCount() - start >= limitMs; };
+  const auto timedOut = [&] { return Sys().TickCount() - start >= limitMs; };
   for (;;) {
     if (Host().ProcessPending() != HostSignal::GoOn) return StopWaiting(Turn::Stopped);
     if (timedOut()) return StopWaiting(Turn::TimedOut);

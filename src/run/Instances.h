@@ -61,10 +61,11 @@ enum class Turn {
 // WaitingForInstances, shows the waiting panel through the run host, and
 // waits without using the processor for the mutex or a window message,
 // processing the messages, until it owns the mutex (the panel is hidden
-// again), the user stops it, or limitMs (0: no limit) has passed; in the
-// last two cases ActivityState is Idle and the panel hidden. An abandoned
-// mutex counts as taken over.
-Turn WaitForTurn(uint64_t limitMs = 0);
+// again), the user stops it, or limitMs has passed; in the last two cases
+// ActivityState is Idle and the panel hidden. An abandoned mutex counts as
+// taken over.
+constexpr uint64_t NoWaitLimit = UINT64_MAX;
+Turn WaitForTurn(uint64_t limitMs = NoWaitLimit);
 
 // Gives up every level of ownership of the wait mutex that this process
 // holds (releases until a release fails).

@@ -216,11 +216,17 @@ void EndWithRefusal(const InputRefusal& refusal) {
   }
   RunState.ValidationFailed = true;
   RunState.ActivityState = Idle;
+  LastRunExitCode = RunRefused;
+  if (RunOptions.UnattendedFlag) {
+    // Nobody is there to mend the input: the program ends.
+    ReleaseWaitMutex();
+    Host().EndProgram(LastRunExitCode);
+    return;
+  }
   // The program stays, also after an automatic run in its start-up.
   RunState.QuitAtStartup = false;
   ResetAfterRun();
   ReleaseWaitMutex();
-  LastRunExitCode = RunRefused;
 }
 
 // The user's abort has reset the window already.
@@ -228,7 +234,7 @@ void EndStoppedByUser() {
   ReleaseWaitMutex();
   LastRunExitCode = RunAborted;
   RunState.ActivityState = Idle;
-  if (RunState.CloseRequested) {
+  if (RunState.CloseRequested || RunOptions.UnattendedFlag) {
     Host().EndProgram(LastRunExitCode);
   } else {
     RunState.QuitAtStartup = false;

@@ -7,6 +7,7 @@
 #include "core/Protocol.h"
 #include "core/RunHost.h"
 #include "core/RunRecords.h"
+#include "core/Settings.h"
 #include "engine/TreeWalk.h"
 #include "platform/Platform.h"
 #include "run/Instances.h"
@@ -35,12 +36,33 @@ void BeginRun(RunContext& run) {
   RunState.ValidationFailed = false;
 }
 
-// False when the waiting was stopped; the run has then ended.
+// An unattended run waits for the others only as long as the settings
+// allow.
+uint64_t WaitLimitMs() {
+  if (!RunOptions.UnattendedFlag) return NoWaitLimit;
+  return static_cast<uint64_t>(Settings.UnattendedWaitMinutes) * 60000;
+}
+
+void ReportWaitedTooLong() {
+  const std::string minutes = std::to_string(Settings.UnattendedWaitMinutes);
+  Host().Protocol(German() ? "AUTO   Abbrechen: Eine andere Instanz aktualisierte nach " + minutes +
+                                 " Minuten noch; kein Lauf."
+                           : "AUTO   Abort: another instance was still updating after " + minutes +
+                                 " minutes; no run was made.");
+}
+
+// False when the waiting was stopped or lasted too long; the run has then
+// ended.
 bool WaitForOurTurn() {
-  if (WaitForTurn() == Turn::Ours) return true;
+  const Turn turn = WaitForTurn(WaitLimitMs());
+  if (turn == Turn::Ours) return true;
   RunState.ActivityState = Idle;
   LastRunExitCode = RunAborted;
-  if (RunState.CloseRequested) {
+  if (turn == Turn::TimedOut) {
+    ReportWaitedTooLong();
+    LastRunExitCode = RunWaitedTooLong;
+  }
+  if (RunState.CloseRequested || RunOptions.UnattendedFlag) {
     Host().EndProgram(LastRunExitCode);
   } else {
     RunState.QuitAtStartup = false;  // the program stays

@@ -80,8 +80,11 @@ SaveOutcome SaveLogAutomatically() {
   return outcome;
 }
 
+// Something failed, or was passed over after a question, when a failure
+// line was written or a question answered with Ignore.
 int OutcomeOf(const RunContext& run) {
   if (RunWasAborted(run)) return RunAborted;
+  if (run.walk.ignored) return RunCompletedWithFailures;
   return ProtocolFailureLines != run.failureLinesBefore ? RunCompletedWithFailures : RunCompleted;
 }
 
@@ -106,7 +109,8 @@ bool CountDown() {
 
 // What follows the run: the window back to the user, or the program's end.
 void LeaveRun(const RunContext& run) {
-  if (RunState.CloseRequested) return EndProgram();
+  // Unattended, the program ends right after its run, whatever happened.
+  if (RunState.CloseRequested || RunOptions.UnattendedFlag) return EndProgram();
   if (Sys().TickCount() - run.startTick > LongRunMs) Sys().Beep(BeepKind::Default);
   const TRunOptions& o = RunOptions;
   // With other instances about, an automatic run leaves at once: its
@@ -133,6 +137,11 @@ void FinishRun(const RunContext& run) {
   WriteSpacing(run);
   MeasureDestination(run);
   WriteRunSummary(RunCounters);
+  if (RunOptions.UnattendedFlag) {
+    Host().Protocol(UnattendedSummaryLine(Host().AutomaticAnswers(),
+                                          ProtocolFailureLines - run.failureLinesBefore,
+                                          Sys().TickCount() - run.startTick));
+  }
   const SaveOutcome saved = SaveLogAutomatically();
   ReleaseWaitMutex();
   RunState.RunActive = false;

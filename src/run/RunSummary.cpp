@@ -1,5 +1,6 @@
 #include "run/RunSummary.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,18 @@ std::string DestinationLine(const TRunCounters& c) {
 }
 
 }  // namespace
+
+std::string UnattendedSummaryLine(int automaticAnswers, int failureLines, uint64_t elapsedMs) {
+  const uint64_t seconds = elapsedMs / 1000;
+  char elapsed[32];
+  std::snprintf(elapsed, sizeof elapsed, "%llu:%02llu:%02llu",
+                static_cast<unsigned long long>(seconds / 3600),
+                static_cast<unsigned long long>(seconds / 60 % 60),
+                static_cast<unsigned long long>(seconds % 60));
+  return InLanguage("Unattended: automatic answers ", "Unbeaufsichtigt: automatische Antworten ") +
+         std::to_string(automaticAnswers) + InLanguage(", failure lines ", ", Fehlerzeilen ") +
+         std::to_string(failureLines) + InLanguage(", elapsed ", ", Laufzeit ") + elapsed;
+}
 
 void WriteRunSummary(const TRunCounters& counters) {
   std::vector<std::string> lines =

@@ -41,6 +41,7 @@ class WindowHost : public RunHost {
   void CountdownStep(bool shown) override;
   uintptr_t DialogOwner() const override;
   void EndProgram(int exitCode) override;
+  int AutomaticAnswers() const override { return 0; }
 
  protected:
   // The box itself, after its sound.

@@ -95,8 +95,11 @@ Result<void> Win32Platform::NetAddConnection(uintptr_t ownerWindow, const std::s
   resource.lpLocalName = localName.data();
   resource.lpRemoteName = remoteName.data();
   resource.lpProvider = nullptr;
+  // Without an owner window nobody may be asked for a password: the
+  // connection is made with the remembered credentials or not at all.
+  const DWORD flags = ownerWindow != 0 ? CONNECT_INTERACTIVE : 0;
   return FromCode(::WNetAddConnection3W(reinterpret_cast<HWND>(ownerWindow), &resource, nullptr,
-                                        nullptr, CONNECT_INTERACTIVE));
+                                        nullptr, flags));
 }
 
 }  // namespace plovik
