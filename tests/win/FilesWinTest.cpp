@@ -14,6 +14,7 @@
 #include "lib/Wide.h"
 #include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
+#include "ui/WindowHost.h"
 #include "win/support/WinTestFiles.h"
 
 namespace plovik {
@@ -45,7 +46,7 @@ class FilesWinTest : public ::testing::Test {
   }
 
   void Copy(int32_t& error, int32_t& result, int16_t& answer) {
-    const CopyOutcome outcome = CopyFileVerified(src_, dst_);
+    const CopyOutcome outcome = CopyFileVerified(src_, dst_, {}, {}, &host_);
     error = outcome.error;
     result = outcome.result;
     answer = outcome.answer;
@@ -55,6 +56,7 @@ class FilesWinTest : public ::testing::Test {
 
   Win32Platform platform_;
   HeadlessToolkit toolkit_;
+  WindowHost host_;
   std::string dir_, src_, dst_;
 };
 
