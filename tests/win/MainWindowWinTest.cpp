@@ -147,6 +147,63 @@ TEST_F(MainWindowWinTest, ARealCloseOfTheProgramWritesItsSettingsIntoApplication
   RemoveTree(own);
 }
 
+struct FormSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK SearchForm(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<FormSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (owner != search->processId || std::wstring(name) != Win32Toolkit::FormClassName) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// The program's first form, visible or not (the main window exists hidden
+// from the beginning of its creation on).
+HWND FindForm(DWORD processId, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    FormSearch search{processId, nullptr};
+    EnumWindows(SearchForm, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) return search.found;
+    Sleep(1);
+  } while (GetTickCount64() < end);
+  return nullptr;
+}
+
+// A double click on the close box while the window is still being created:
+// the close waits for the finished window, which then closes as usual and
+// keeps the stored settings (they used to be written from the half-built
+// window: every option off, both directories empty).
+TEST_F(MainWindowWinTest, TwoClosesDuringStartUpCloseTheFinishedWindowAndKeepTheSettings) {
+  const std::string exe = ProgramPath();
+  if (exe.empty()) GTEST_SKIP() << "PLOVIK_EXE names no program";
+  const std::string own = FreshTempDir("startclose");
+  for (const char* folder : {"\\Orvendale", "\\Orvendale\\plovik"}) {
+    CreateDirectoryW(LongPath(own + folder).c_str(), nullptr);
+  }
+  ASSERT_TRUE(WriteWholeFile(own + "\\Orvendale\\plovik\\plovik.ini",
+                             "[General]\r\nCopySubDirectories=1\r\nVerifyCopies=1\r\n"
+                             "[Directories]\r\nSrcPath=C:\\windows\r\nDstPath=C:\\users\r\n"));
+  ProgramProcess program;
+  ASSERT_TRUE(program.Start(exe, own));
+  const HWND window = FindForm(program.Id(), ProgramWaitMs);
+  ASSERT_NE(window, nullptr);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.Wait(ProgramWaitMs), 0) << "the close was not carried out";
+  const std::string text = ReadWholeFile(own + "\\Orvendale\\plovik\\plovik.ini");
+  EXPECT_NE(text.find("CopySubDirectories=1\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("VerifyCopies=1\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("SrcPath=C:\\windows\r\nDstPath=C:\\users\r\n"), std::string::npos) << text;
+  RemoveTree(own);
+}
+
 // A window closed while minimised comes back minimised with its taskbar
 // button, never hidden; the taskbar's restore shows it normal where it was.
 TEST_F(MainWindowWinTest, AStoredMinimisedWindowStartsOnTheTaskbarAndTheTaskbarRestoresIt) {
