@@ -182,8 +182,8 @@ Measurement MeasureFullMemo() {
   form->SetVisible(true);
   std::unique_ptr<Memo> memo = Tk().CreateMemo(*form);
   memo->SetBounds(8, 40, 760, 480);
-  memo->SetCapacity(static_cast<size_t>(FullMemoLines) * (SampleLine(0).size() + 2));
   BindProtocol(ProtocolControls{memo.get(), nullptr, nullptr, nullptr, nullptr});
+  ProtocolText().SetCapacity(static_cast<size_t>(FullMemoLines) * (SampleLine(0).size() + 2));
   ProtocolClear();
   int next = 0;
   while (ProtocolCutIndex == 0 && next < 2 * FullMemoLines) ProtocolAdd(SampleLine(next++));
@@ -196,6 +196,7 @@ Measurement MeasureFullMemo() {
   result.seconds = SecondsSince(start);
   std::printf("full memo of %d lines, cut at line %d\n", memo->Count(), ProtocolCutIndex);
   BindProtocol(ProtocolControls{});
+  ProtocolText().SetCapacity(TextLines::DefaultCapacity);
   return result;
 }
 

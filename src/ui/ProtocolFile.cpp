@@ -46,9 +46,8 @@ std::string GeneralNumber(double value) {
   return text;
 }
 
-std::vector<std::string> ProtocolLinesNow() {
-  return FormMain != nullptr ? FormMain->MemoProtocol->Lines() : std::vector<std::string>{};
-}
+// The protocol's lines as they stand, edits of the user included.
+std::vector<std::string> ProtocolLinesNow() { return ProtocolText().All(); }
 
 bool InteractiveSave(const NotifyEvent& event) {
   return FormMain != nullptr && &event.sender == FormMain->ButtonSaveLog.get();
@@ -156,12 +155,12 @@ void ButtonSaveLogOnClick(NotifyEvent& event) {
   if (RunOptions.DebugFlag) {
     DebugAdd("SaveFlag=" + BoolText(saveFlag) + "   SaveFileSpec=" + SaveFileSpec);
   }
-  const std::vector<std::string> lines = ProtocolLinesNow();
   if (saveFlag) {
-    const Result<void> written = WriteLinesWhole(SaveFileSpec, lines);
+    const Result<void> written = WriteLinesWhole(SaveFileSpec, ProtocolText());
     if (!written) ReportWriteFailure(SaveFileSpec, written.Error());
   }
-  if (FormMain != nullptr) FormMain->ButtonSaveLog->SetEnabled(!lines.empty() && interactive);
+  const bool hasLines = ProtocolText().Count() > 0;
+  if (FormMain != nullptr) FormMain->ButtonSaveLog->SetEnabled(hasLines && interactive);
   if (!interactive) return;
   RunState.ActivityState = Idle;
   if (RunState.CloseRequested) Tk().Terminate();

@@ -30,6 +30,7 @@ class Win32Toolkit : public Toolkit {
   // their modal loops run.
   static constexpr const wchar_t* FormClassName = L"PlovikForm";
   static constexpr const wchar_t* PanelClassName = L"PlovikPanel";
+  static constexpr const wchar_t* MemoClassName = L"PlovikMemo";
   static constexpr const wchar_t* DialogClassName = L"PlovikMessageDialog";
   static constexpr const wchar_t* InputClassName = L"PlovikInputQuery";
   static constexpr const wchar_t* HelpClassName = L"PlovikHelp";
