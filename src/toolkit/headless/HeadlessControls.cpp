@@ -314,7 +314,14 @@ void HeadlessMemo::UserType(const std::string& text) {
     OwnerToolkit().ScriptError("type into " + Describe() + " without the focus");
     return;
   }
-  TypeText(text);
+  // One character after the other, as the keyboard delivers them: each is
+  // an edit of its own, refused on its own.
+  for (size_t pos = 0; pos < text.size();) {
+    size_t bytes = CharBytes(text, pos);
+    if (text.compare(pos, 2, "\r\n") == 0) bytes = 2;
+    TypeText(text.substr(pos, bytes));
+    pos += bytes;
+  }
 }
 
 bool HeadlessMemo::KeyPressed(uint16_t key, ShiftState shift) { return KeyDown(key, shift); }

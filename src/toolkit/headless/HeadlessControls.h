@@ -230,7 +230,8 @@ class HeadlessMemo : public HeadlessControlOf<Memo> {
   // The user turns the wheel by notches, towards the start of the text for
   // positive ones.
   void UserWheel(int notches);
-  // The user types a text at the caret of the focused memo.
+  // The user types a text at the caret of the focused memo, character by
+  // character; a line break is Enter.
   void UserType(const std::string& text);
   // A key pressed while the memo has the focus.
   bool KeyPressed(uint16_t key, ShiftState shift) override;

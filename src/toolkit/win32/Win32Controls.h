@@ -290,7 +290,7 @@ class Win32Memo : public Win32Control<Memo> {
   void SetShownFont(HFONT font);
   void VerticalScroll(WORD request);
   void Wheel(short delta);
-  void MouseDown(LPARAM position);
+  void MouseDown(WPARAM keys, LPARAM position);
   void MouseMove(LPARAM position);
   void EndDrag();
   void TypedUnit(wchar_t unit);

@@ -463,10 +463,10 @@ void Win32Memo::Wheel(short delta) {
   if (notches != 0) ScrollRows(-notches * rows);
 }
 
-void Win32Memo::MouseDown(LPARAM position) {
+void Win32Memo::MouseDown(WPARAM keys, LPARAM position) {
   if (GetFocus() != Hwnd()) ::SetFocus(Hwnd());
   lastMouse_ = PointOfLParam(position);
-  PlaceCaret(PlaceAt(lastMouse_.x, lastMouse_.y), Has(CurrentShiftState(), ShiftState::Shift));
+  PlaceCaret(PlaceAt(lastMouse_.x, lastMouse_.y), (keys & MK_SHIFT) != 0);
   SetCapture(Hwnd());
   dragging_ = true;
   SetTimer(Hwnd(), DragTimerId, DragIntervalMs, nullptr);
@@ -508,7 +508,7 @@ bool Win32Memo::HandleInput(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_KEYDOWN:
       return KeyDown(static_cast<uint16_t>(wParam), CurrentShiftState());
     case WM_CHAR: TypedUnit(static_cast<wchar_t>(wParam)); return true;
-    case WM_LBUTTONDOWN: MouseDown(lParam); return true;
+    case WM_LBUTTONDOWN: MouseDown(wParam, lParam); return true;
     case WM_MOUSEMOVE: MouseMove(lParam); return true;
     case WM_LBUTTONUP: EndDrag(); return true;
     case WM_CAPTURECHANGED:
