@@ -41,8 +41,8 @@ TEST(TextLinesTest, CapacityCountsCharactersAndLineBreaksAndRefusesWithoutAChang
   lines.Set(1, "y");
   lines.Erase(-1);
   EXPECT_FALSE(lines.Replace(1, 1, {"z"}));
-  const std::vector<TextChange> expected = {{0, 0, 1}, {1, 0, 1}, {2, 0, 1}, {1, 1, 1},
-                                            {1, 1, 0}, {0, 2, 1}};
+  const std::vector<TextChange> expected = {{0, 0, 1}, {1, 0, 1}, {2, 0, 1},
+                                            {1, 1, 1}, {1, 1, 0}, {0, 2, 1}};
   EXPECT_EQ(recorder.changes, expected);
   lines.Clear();
   EXPECT_EQ(recorder.changes.back(), (TextChange{0, 1, 0}));
@@ -56,8 +56,12 @@ TEST(TextLinesTest, CapacityCountsCharactersAndLineBreaksAndRefusesWithoutAChang
 TEST(TextLinesTest, ChangesAnywhereKeepEveryLineInItsPlace) {
   TextLines lines;
   std::vector<std::string> model;
-  const std::string samples[] = {"", "COPY   C:\\a.txt", "Gr\xC3\xBC\xC3\x9F" "e",
-                                 "\xF0\x9F\x98\x80 beyond the BMP", std::string(5000, 'w'),
+  const std::string samples[] = {"",
+                                 "COPY   C:\\a.txt",
+                                 "Gr\xC3\xBC\xC3\x9F"
+                                 "e",
+                                 "\xF0\x9F\x98\x80 beyond the BMP",
+                                 std::string(5000, 'w'),
                                  std::string(40000, 'L')};
   uint32_t random = 12345;
   auto next = [&random](uint32_t range) {
@@ -67,7 +71,8 @@ TEST(TextLinesTest, ChangesAnywhereKeepEveryLineInItsPlace) {
   for (int step = 0; step < 4000; ++step) {
     const std::string& text = samples[next(6)];
     const uint32_t action = model.empty() ? 0 : next(5);
-    const auto index = static_cast<int>(model.empty() ? 0 : next(static_cast<uint32_t>(model.size())));
+    const auto index =
+        static_cast<int>(model.empty() ? 0 : next(static_cast<uint32_t>(model.size())));
     if (action <= 1) {
       ASSERT_TRUE(lines.Append(text));
       model.push_back(text);
@@ -142,8 +147,9 @@ TEST(TextLinesTest, AMillionLines) {
   TextLines lines;
   auto lineOf = [](int i) {
     char text[120];
-    std::snprintf(text, sizeof text,
-                  "COPY   C:\\Data\\Projects\\Archive\\2024\\Quarter1\\Documents\\Letters\\file%07d.docx", i);
+    std::snprintf(
+        text, sizeof text,
+        "COPY   C:\\Data\\Projects\\Archive\\2024\\Quarter1\\Documents\\Letters\\file%07d.docx", i);
     return std::string(text);
   };
   constexpr int Million = 1000000;

@@ -142,7 +142,8 @@ void TextLines::EraseLines(int first, int count) {
     block.text.erase(from, to - from);
     block.ends.erase(block.ends.begin() + static_cast<ptrdiff_t>(local),
                      block.ends.begin() + static_cast<ptrdiff_t>(local + n));
-    for (size_t i = local; i < block.ends.size(); ++i) block.ends[i] -= static_cast<uint32_t>(to - from);
+    for (size_t i = local; i < block.ends.size(); ++i)
+      block.ends[i] -= static_cast<uint32_t>(to - from);
     left -= static_cast<int>(n);
     count_ -= static_cast<int>(n);
     if (block.ends.empty()) {
@@ -172,7 +173,8 @@ void TextLines::InsertLines(int at, const std::string_view* lines, size_t count)
     ends.push_back(static_cast<uint32_t>(start + joined.size()));
   }
   block.text.insert(start, joined);
-  for (size_t i = local; i < block.ends.size(); ++i) block.ends[i] += static_cast<uint32_t>(joined.size());
+  for (size_t i = local; i < block.ends.size(); ++i)
+    block.ends[i] += static_cast<uint32_t>(joined.size());
   block.ends.insert(block.ends.begin() + static_cast<ptrdiff_t>(local), ends.begin(), ends.end());
   count_ += static_cast<int>(count);
   if (block.text.size() > MaxBlockBytes && block.ends.size() > 1) SplitBlock(b);

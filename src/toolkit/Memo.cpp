@@ -92,7 +92,8 @@ TextPlace Memo::Follow(TextPlace place, const TextChange& change) const {
     return TextPlace{place.line - change.removed + change.inserted, place.column};
   }
   if (change.inserted > 0) {
-    return Clamped(TextPlace{std::min(place.line, change.first + change.inserted - 1), place.column});
+    return Clamped(
+        TextPlace{std::min(place.line, change.first + change.inserted - 1), place.column});
   }
   return Clamped(TextPlace{change.first, 0});
 }
@@ -114,8 +115,9 @@ TextPlace Memo::End() const {
 
 TextPlace Memo::CharBefore(TextPlace place) const {
   if (place.column == 0) {
-    return place.line > 0 ? TextPlace{place.line - 1, static_cast<int>(model_->View(place.line - 1).size())}
-                          : place;
+    return place.line > 0
+               ? TextPlace{place.line - 1, static_cast<int>(model_->View(place.line - 1).size())}
+               : place;
   }
   const std::string_view text = model_->View(place.line);
   const auto column = static_cast<size_t>(place.column);
@@ -284,39 +286,49 @@ bool Memo::KeyDown(uint16_t key, ShiftState shift) {
   return true;
 }
 
-bool Memo::MoveKey(uint16_t key, bool ctrl, bool extend) {
+// Where Left, Right, Home and End take the caret; nullopt for other keys.
+// Without Shift an arrow ends a selection at its start or end.
+std::optional<TextPlace> Memo::LineTarget(uint16_t key, bool ctrl, bool extend) const {
   const TextPlace from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
-  const bool collapse = !extend && from != to;
+  const bool collapse = !extend && !ctrl && from != to;
   const std::string_view text = model_->View(caret_.line);
   const auto column = static_cast<size_t>(caret_.column);
-  TextPlace target = caret_;
-  int vertical = 0;
+  const auto at = [this](size_t newColumn) {
+    return TextPlace{caret_.line, static_cast<int>(newColumn)};
+  };
   switch (key) {
     case KeyArrowLeft:
-      target = collapse && !ctrl ? from
-               : ctrl && column > 0 ? TextPlace{caret_.line, static_cast<int>(WordStartBefore(text, column))}
-                                    : CharBefore(caret_);
-      break;
+      if (collapse) return from;
+      return ctrl && column > 0 ? at(WordStartBefore(text, column)) : CharBefore(caret_);
     case KeyArrowRight:
-      target = collapse && !ctrl ? to
-               : ctrl && column < text.size() ? TextPlace{caret_.line, static_cast<int>(WordEndAfter(text, column))}
-                                              : CharAfter(caret_);
-      break;
-    case KeyHome: target = ctrl ? TextPlace{} : TextPlace{caret_.line, 0}; break;
-    case KeyEnd: target = ctrl ? End() : TextPlace{caret_.line, static_cast<int>(text.size())}; break;
-    case KeyArrowUp: vertical = -1; break;
-    case KeyArrowDown: vertical = 1; break;
-    case KeyPageUp: vertical = -std::max(1, PageRows()); break;
-    case KeyPageDown: vertical = std::max(1, PageRows()); break;
-    default: return false;
+      if (collapse) return to;
+      return ctrl && column < text.size() ? at(WordEndAfter(text, column)) : CharAfter(caret_);
+    case KeyHome: return ctrl ? TextPlace{} : at(0);
+    case KeyEnd: return ctrl ? End() : at(text.size());
+    default: return std::nullopt;
   }
-  if (vertical == 0) {
+}
+
+bool Memo::MoveKey(uint16_t key, bool ctrl, bool extend) {
+  int rows = 0;
+  switch (key) {
+    case KeyArrowUp: rows = -1; break;
+    case KeyArrowDown: rows = 1; break;
+    case KeyPageUp: rows = -std::max(1, PageRows()); break;
+    case KeyPageDown: rows = std::max(1, PageRows()); break;
+    default: break;
+  }
+  if (rows == 0) {
+    const std::optional<TextPlace> target = LineTarget(key, ctrl, extend);
+    if (!target) return false;
     goal_ = -1;
-  } else {
-    // A page scrolls the view by as many rows as the caret moves.
-    if (vertical < -1 || vertical > 1) ScrollRows(vertical);
-    for (int i = 0; i < std::abs(vertical); ++i) target = RowStep(target, vertical < 0 ? -1 : 1, goal_);
+    MoveCaret(*target, extend);
+    return true;
   }
+  // A page scrolls the view by as many rows as the caret moves.
+  if (rows < -1 || rows > 1) ScrollRows(rows);
+  TextPlace target = caret_;
+  for (int i = 0; i < std::abs(rows); ++i) target = RowStep(target, rows < 0 ? -1 : 1, goal_);
   MoveCaret(target, extend);
   return true;
 }

@@ -425,6 +425,7 @@ class Memo : public Control, private TextLinesListener {
   void MoveCaret(TextPlace to, bool extend);
   void ShowCaret();
   bool MoveKey(uint16_t key, bool ctrl, bool extend);
+  std::optional<TextPlace> LineTarget(uint16_t key, bool ctrl, bool extend) const;
   bool ReplaceSelection(const std::string& text);
   void DeleteNext(bool forward);
   void Paste();

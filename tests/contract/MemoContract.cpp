@@ -33,7 +33,9 @@ class MemoContract : public ::testing::Test {
   void Fill(const Lines& lines) {
     for (const std::string& line : lines) ASSERT_TRUE(memo_->Append(line));
   }
-  void Press(uint16_t key, ShiftState shift = ShiftState::None) { env_->PressKey(*memo_, key, shift); }
+  void Press(uint16_t key, ShiftState shift = ShiftState::None) {
+    env_->PressKey(*memo_, key, shift);
+  }
   void Type(const std::string& text) { env_->Type(*memo_, text); }
 
   std::unique_ptr<MemoEnvironment> env_;

@@ -1,9 +1,8 @@
 // The memo's view on real windows with a protocol of 100,000 lines: select
 // all and copy through the system's clipboard, a selection by keys and by
 // the mouse, an edit by keystrokes, and the program's save holding it.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,9 +24,10 @@ constexpr int ProtocolLines = 100000;
 
 std::string LineOf(int i) {
   char text[128];
-  std::snprintf(text, sizeof text,
-                "COPY   C:\\Data\\Projects\\Archive\\2024\\Quarter%d\\Documents\\Letters\\file%06d.docx",
-                i % 4 + 1, i);
+  std::snprintf(
+      text, sizeof text,
+      "COPY   C:\\Data\\Projects\\Archive\\2024\\Quarter%d\\Documents\\Letters\\file%06d.docx",
+      i % 4 + 1, i);
   return text;
 }
 

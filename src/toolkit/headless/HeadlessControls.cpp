@@ -288,7 +288,8 @@ int HeadlessMemo::PageRows() const {
 }
 
 bool HeadlessMemo::WholeTextSelected() const {
-  return std::min(SelAnchor(), SelCaret()) == TextPlace{} && std::max(SelAnchor(), SelCaret()) == End();
+  return std::min(SelAnchor(), SelCaret()) == TextPlace{} &&
+         std::max(SelAnchor(), SelCaret()) == End();
 }
 
 void HeadlessMemo::UserClick(TextPlace place, ShiftState shift) {

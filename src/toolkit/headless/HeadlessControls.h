@@ -235,11 +235,12 @@ class HeadlessMemo : public HeadlessControlOf<Memo> {
   void UserType(const std::string& text);
   // A key pressed while the memo has the focus.
   bool KeyPressed(uint16_t key, ShiftState shift) override;
+  // The rows the client height holds in the memo's font.
+  int PageRows() const override;
 
  protected:
   void CopySelection() override;
   std::optional<std::string> ClipboardText() override;
-  int PageRows() const override;
   void LinesShown(const TextChange& /*change*/) override {}
   void ViewMoved() override {}
 };

@@ -102,7 +102,8 @@ void Win32Memo::SetShownFont(HFONT font) {
 
 int Win32Memo::TextWidth(const wchar_t* text, size_t length) const {
   SIZE size{};
-  if (length == 0 || !GetTextExtentPoint32W(measureDc_.Get(), text, static_cast<int>(length), &size)) {
+  if (length == 0 ||
+      !GetTextExtentPoint32W(measureDc_.Get(), text, static_cast<int>(length), &size)) {
     return 0;
   }
   return size.cx;
@@ -130,7 +131,8 @@ std::vector<size_t> Win32Memo::WrapRows(const std::wstring& text) const {
     }
     if (static_cast<size_t>(fit) >= rest) break;
     size_t end = start + static_cast<size_t>(std::max(fit, 1));
-    if (IsLowUnit(text[end])) end += end - 1 == start ? 1 : static_cast<size_t>(-1);  // pairs stay whole
+    if (IsLowUnit(text[end]))
+      end += end - 1 == start ? 1 : static_cast<size_t>(-1);  // pairs stay whole
     if (end >= text.size()) break;
     size_t next = end;
     if (text[end] == L' ') {
@@ -162,12 +164,11 @@ size_t Win32Memo::RowIndex(const Layout& layout, size_t unit) const {
   return static_cast<size_t>(after - layout.rowStarts.begin()) - 1;
 }
 
-int Win32Memo::RowsOf(int line) const {
-  return static_cast<int>(LayoutOf(line).rowStarts.size());
-}
+int Win32Memo::RowsOf(int line) const { return static_cast<int>(LayoutOf(line).rowStarts.size()); }
 
 int Win32Memo::RowOf(TextPlace place) const {
-  return static_cast<int>(RowIndex(LayoutOf(place.line), UnitOffset(Model().View(place.line), place.column)));
+  return static_cast<int>(
+      RowIndex(LayoutOf(place.line), UnitOffset(Model().View(place.line), place.column)));
 }
 
 int Win32Memo::PageRows() const { return std::max(1, ClientHeightImpl() / lineHeight_); }
@@ -190,8 +191,8 @@ TextPlace Win32Memo::PlaceInRow(TextRow row, int x) const {
   } else if (last > from) {
     std::vector<int> extents(last - from);
     SIZE size{};
-    GetTextExtentExPointW(measureDc_.Get(), layout.text.data() + from, static_cast<int>(last - from), 0,
-                          nullptr, extents.data(), &size);
+    GetTextExtentExPointW(measureDc_.Get(), layout.text.data() + from,
+                          static_cast<int>(last - from), 0, nullptr, extents.data(), &size);
     for (size_t i = 0; i < extents.size(); ++i) {
       const int before = i == 0 ? 0 : extents[i - 1];
       if ((before + extents[i]) / 2 > x - Margin) {
@@ -228,7 +229,8 @@ bool Win32Memo::PointOf(TextPlace place, POINT& point) const {
   rows += static_cast<int>(row) - (place.line == top.line ? top.row : 0);
   if (rows < 0 || rows > PageRows()) return false;
   point.y = rows * lineHeight_;
-  point.x = Margin + TextWidth(layout.text.data() + layout.rowStarts[row], unit - layout.rowStarts[row]);
+  point.x =
+      Margin + TextWidth(layout.text.data() + layout.rowStarts[row], unit - layout.rowStarts[row]);
   return true;
 }
 
@@ -238,7 +240,8 @@ TextPlace Win32Memo::RowStep(TextPlace from, int direction, int& goal) const {
   const size_t unit = UnitOffset(Model().View(from.line), from.column);
   const size_t row = RowIndex(layout, unit);
   if (goal < 0) {
-    goal = Margin + TextWidth(layout.text.data() + layout.rowStarts[row], unit - layout.rowStarts[row]);
+    goal = Margin +
+           TextWidth(layout.text.data() + layout.rowStarts[row], unit - layout.rowStarts[row]);
   }
   const TextRow here{from.line, static_cast<int>(row)};
   const TextRow there = RowsFrom(here, direction);
@@ -336,7 +339,8 @@ void Win32Memo::Paint() {
 
 void Win32Memo::PaintRow(HDC dc, int line, const Layout& layout, size_t row, int y) const {
   const size_t from = layout.rowStarts[row], to = layout.RowEnd(row);
-  const TextPlace first = std::min(SelAnchor(), SelCaret()), last = std::max(SelAnchor(), SelCaret());
+  const TextPlace first = std::min(SelAnchor(), SelCaret()),
+                  last = std::max(SelAnchor(), SelCaret());
   size_t selectedFrom = 0, selectedTo = 0;
   if (first != last && line >= first.line && line <= last.line) {
     const std::string_view text = Model().View(line);
@@ -353,7 +357,8 @@ void Win32Memo::PaintRow(HDC dc, int line, const Layout& layout, size_t row, int
       FillRect(dc, &area, GetSysColorBrush(COLOR_HIGHLIGHT));
     }
     SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : normal);
-    ExtTextOutW(dc, x, y, 0, nullptr, layout.text.data() + start, static_cast<UINT>(end - start), nullptr);
+    ExtTextOutW(dc, x, y, 0, nullptr, layout.text.data() + start, static_cast<UINT>(end - start),
+                nullptr);
     x += width;
   };
   const size_t selectedStart = std::clamp(selectedFrom, from, to);
@@ -362,7 +367,8 @@ void Win32Memo::PaintRow(HDC dc, int line, const Layout& layout, size_t row, int
   piece(selectedStart, selectedEnd, true);
   piece(selectedEnd, to, false);
   // A selected line break shows as a selected blank behind the line.
-  if (row + 1 == layout.rowStarts.size() && first != last && line >= first.line && line < last.line) {
+  if (row + 1 == layout.rowStarts.size() && first != last && line >= first.line &&
+      line < last.line) {
     const RECT area{x, y, x + averageCharWidth_, y + lineHeight_};
     FillRect(dc, &area, GetSysColorBrush(COLOR_HIGHLIGHT));
   }
@@ -505,8 +511,7 @@ void Win32Memo::TypedUnit(wchar_t unit) {
 bool Win32Memo::HandleInput(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = 0;
   switch (message) {
-    case WM_KEYDOWN:
-      return KeyDown(static_cast<uint16_t>(wParam), CurrentShiftState());
+    case WM_KEYDOWN: return KeyDown(static_cast<uint16_t>(wParam), CurrentShiftState());
     case WM_CHAR: TypedUnit(static_cast<wchar_t>(wParam)); return true;
     case WM_LBUTTONDOWN: MouseDown(wParam, lParam); return true;
     case WM_MOUSEMOVE: MouseMove(lParam); return true;
