@@ -219,6 +219,13 @@ void Memo::ScrollToLine(int line) {
   ViewMoved();
 }
 
+void Memo::ViewResized() {
+  if (following_ || Count() == 0) return;
+  top_.row = std::min(top_.row, RowsOf(top_.line) - 1);
+  top_ = std::min(top_, EndTop());
+  following_ = ShowsEnd(top_);
+}
+
 // Scrolls as little as needed to show the caret's row.
 void Memo::ShowCaret() {
   if (Count() == 0) return;

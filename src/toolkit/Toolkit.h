@@ -387,6 +387,10 @@ class Memo : public Control, private TextLinesListener {
   void PlaceCaret(TextPlace place, bool extend);
   void ScrollRows(int rows);
   void ScrollToLine(int line);
+  // The view changed its size or font: a view that does not follow the
+  // end keeps its top row within the text and follows once it shows the
+  // end.
+  void ViewResized();
   // Calls `piece` with the selected text in pieces, "\r\n" between lines.
   void VisitSelection(const std::function<void(std::string_view)>& piece) const;
 

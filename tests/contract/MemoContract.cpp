@@ -68,6 +68,14 @@ TEST_F(MemoContract, TheViewFollowsTheNewestLineUntilTheUserScrollsAway) {
   memo_->Clear();
   EXPECT_EQ(memo_->TopRow(), TextRow{});
   EXPECT_TRUE(memo_->FollowsEnd());
+
+  // A view made tall enough to show the whole text follows its end.
+  for (int i = 0; i < 30; ++i) memo_->Append("line " + std::to_string(i));
+  env_->Wheel(*memo_, 1);
+  EXPECT_FALSE(memo_->FollowsEnd());
+  memo_->SetBounds(8, 8, 600, 440);
+  EXPECT_TRUE(memo_->FollowsEnd());
+  EXPECT_EQ(memo_->TopRow(), TextRow{});
 }
 
 TEST_F(MemoContract, KeysSelectAndCopyTheLinesJoinedByCrLf) {

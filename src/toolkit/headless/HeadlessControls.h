@@ -243,6 +243,7 @@ class HeadlessMemo : public HeadlessControlOf<Memo> {
   std::optional<std::string> ClipboardText() override;
   void LinesShown(const TextChange& /*change*/) override {}
   void ViewMoved() override {}
+  void Resized() override { ViewResized(); }
 };
 
 // A top-level window. It keeps the focus of its controls: SetFocus on a

@@ -95,6 +95,7 @@ void Win32Memo::SetShownFont(HFONT font) {
     }
   }
   layouts_.clear();
+  ViewResized();
   Update();
 }
 
@@ -252,9 +253,12 @@ TextPlace Win32Memo::RowStep(TextPlace from, int direction, int& goal) const {
 // ---- bringing the screen up to date ------------------------------------------
 
 void Win32Memo::LinesShown(const TextChange& change) {
-  // Appended lines leave the layouts of the others as they are.
+  // Appended lines leave the others' layouts alone, and any change those of
+  // the lines in front of it.
   const bool appended = change.removed == 0 && change.first + change.inserted == Count();
-  if (!appended) layouts_.clear();
+  if (!appended) {
+    std::erase_if(layouts_, [&change](const auto& entry) { return entry.first >= change.first; });
+  }
   dirty_ = true;
   if (Hwnd() != nullptr && !timerSet_) {
     timerSet_ = SetTimer(Hwnd(), UpdateTimerId, static_cast<UINT>(UpdateIntervalMs), nullptr) != 0;
@@ -551,6 +555,7 @@ LRESULT Win32Memo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT: return reinterpret_cast<LRESULT>(shownFont_);
     case WM_SIZE:
       layouts_.clear();
+      ViewResized();
       Update();
       return 0;
     case WM_TIMER:
