@@ -223,12 +223,19 @@ void TextLines::RemoveListener(TextLinesListener* listener) {
 }
 
 void TextLines::Notify(const TextChange& change) {
-  ++notifying_;
+  // Listeners that stop listening while they are told are removed after
+  // the round, also when one of them throws.
+  struct Round {
+    explicit Round(TextLines& lines) : lines_(lines) { ++lines_.notifying_; }
+    ~Round() {
+      if (--lines_.notifying_ == 0) std::erase(lines_.listeners_, nullptr);
+    }
+    TextLines& lines_;
+  } round(*this);
   // By index: a listener may start or stop listening while it is told.
   for (size_t i = 0; i < listeners_.size(); ++i) {
     if (listeners_[i] != nullptr) listeners_[i]->LinesChanged(change);
   }
-  if (--notifying_ == 0) std::erase(listeners_, nullptr);
 }
 
 }  // namespace plovik

@@ -43,8 +43,8 @@ class Win32Toolkit : public Toolkit {
   Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
   // ---- message loop
-  // Dispatches the pending messages and pushes the memos' pending lines to
-  // their controls when due. Calls in quick succession look at the queue
+  // Dispatches the pending messages and brings the memos' views up to date
+  // with their lines when due. Calls in quick succession look at the queue
   // once per PeekInterval only (see ProcessPendingMessages).
   void ProcessMessages() override;
   // Dispatches every pending message now, unthrottled. A WM_QUIT found is
