@@ -96,6 +96,12 @@ void Win32Memo::SetShownFont(HFONT font) {
   }
   layouts_.clear();
   ViewResized();
+  // The caret takes the new line height.
+  if (Hwnd() != nullptr && GetFocus() == Hwnd()) {
+    DestroyCaret();
+    CreateCaret(Hwnd(), nullptr, CaretWidth, lineHeight_);
+    ::ShowCaret(Hwnd());
+  }
   Update();
 }
 
