@@ -183,6 +183,39 @@ TEST_F(ProtocolFileTest, AFailedSaveIsReportedAndTheWindowStaysUsable) {
   EXPECT_TRUE(F().ButtonPrintLog->Enabled());
 }
 
+TEST_F(ProtocolFileTest, SaveAndPrintTakeTheProtocolAsTheUserEditedIt) {
+  Fill(70);
+  HeadlessMemo& memo = AsHeadless(*F().MemoProtocol);
+  EXPECT_TRUE(memo.FollowsEnd());
+  EXPECT_GT(memo.TopRow().line, 0);
+  // "line 0" becomes "line zero"; "line 2" goes.
+  memo.UserClick(TextPlace{0, 4});
+  EXPECT_FALSE(memo.FollowsEnd());
+  MainForm().PressKey(KeyEnd, ShiftState::Shift);
+  memo.UserType(" zero");
+  memo.UserClick(TextPlace{2, 0});
+  MainForm().PressKey(KeyArrowDown, ShiftState::Shift);
+  MainForm().PressKey(KeyDelete);
+  MainForm().PressKey(KeyHome, ShiftState::Ctrl);
+  MainForm().PressKey(KeyEnd, ShiftState::Shift);
+  MainForm().PressKey('C', ShiftState::Ctrl);
+  EXPECT_EQ(tk.clipboard, "line zero");
+
+  RunOptions.DstPath = "D:\\Backup";
+  tk.saveAnswers = {std::string("PLOVIK-LOG.TXT")};
+  ASSERT_TRUE(F().ButtonSaveLog->Enabled());
+  AsHeadless(*F().ButtonSaveLog).UserClick();
+  std::string expected = "line zero\r\nline 1\r\n";
+  for (int i = 3; i < 70; ++i) expected += "line " + std::to_string(i) + "\r\n";
+  EXPECT_EQ(fs.Content("D:\\Backup\\PLOVIK-LOG.TXT"), expected);
+  AsHeadless(*F().ButtonPrintLog).UserClick();
+  const PrintedDocument& doc = LastDocument();
+  ASSERT_EQ(doc.pages.size(), 2u);
+  EXPECT_EQ(doc.pages[0][2], "   line zero");
+  EXPECT_EQ(doc.pages[0][4], "   line 3");
+  EXPECT_EQ(doc.pages[1].back(), "   line 69");
+}
+
 // ---- the debug window -----------------------------------------------------------------
 
 TEST_F(ProtocolFileTest, TheDebugWindowStandsBelowTheMainWindowAndFollowsTheDebugBox) {

@@ -29,8 +29,6 @@ std::string Numbered(char prefix, int number) {
 
 class ProtocolTest : public test::ProgramTest {
  protected:
-  HeadlessMemo& Headless() { return static_cast<HeadlessMemo&>(*memo); }
-
   // Fills the protocol with lines "L0000", "L0001", ... (seven characters
   // each with the line break) up to a memo that holds exactly count of them.
   void FillToCapacity(int count) {
@@ -88,7 +86,7 @@ TEST_F(ProtocolTest, FullMemoKeepsTheHeadAndCutsBehindANote) {
   EXPECT_EQ(memo->Line(489), "");
   EXPECT_EQ(memo->Line(490), "L0530");
   EXPECT_EQ(memo->Line(memo->Count() - 1), Numbered('N', added - 1));
-  EXPECT_LE(Headless().Used(), memo->Capacity());
+  EXPECT_LE(ProtocolText().Used(), memo->Capacity());
 }
 
 TEST_F(ProtocolTest, ClearStartsTheWorkaroundAfresh) {
@@ -127,7 +125,7 @@ TEST_F(ProtocolTest, LineStillRefusedAfterTheCutTakesMoreLinesBehindTheCut) {
   const std::string longLine(400, 'W');
   ProtocolAdd(longLine);
   EXPECT_EQ(memo->Line(memo->Count() - 1), longLine);
-  EXPECT_LE(Headless().Used(), memo->Capacity());
+  EXPECT_LE(ProtocolText().Used(), memo->Capacity());
   EXPECT_EQ(ProtocolCutIndex, 490);
   ExpectHeadIntact(490);
   EXPECT_GT(ProtocolDeletedLines, 23);
@@ -140,7 +138,7 @@ TEST_F(ProtocolTest, LineStillRefusedAfterTheCutTakesMoreLinesBehindTheCut) {
   const std::string hugeLine(6990, 'H');
   ProtocolAdd(hugeLine);
   EXPECT_EQ(memo->Line(memo->Count() - 1), hugeLine);
-  EXPECT_LE(Headless().Used(), memo->Capacity());
+  EXPECT_LE(ProtocolText().Used(), memo->Capacity());
   EXPECT_EQ(ProtocolLastCount, memo->Count());
 }
 
@@ -242,29 +240,38 @@ TEST_F(ProtocolTest, CharWidthIsMeasuredInTheMemosFont) {
   EXPECT_EQ(ProtocolPathChars, 132);
 }
 
-TEST_F(ProtocolTest, UnboundControlsAreHarmless) {
+TEST_F(ProtocolTest, TheProtocolKeepsItsLinesWithoutAWindow) {
   BindProtocol(ProtocolControls{});
-  ProtocolAdd("lost");
-  DebugAdd("lost");
-  ProtocolFailure("lost");
-  ProtocolClear();
+  ProtocolAdd("kept");
+  DebugAdd("debug");
+  ProtocolFailure("failure");
   MemoProtocolOnChange();
   MeasureProtocolCharWidth();
   ComputeProtocolWidths();
-  EXPECT_EQ(memo->Count(), 0);
+  const std::vector<std::string> written = {"kept", "debug", "****** failure ******", ""};
+  EXPECT_EQ(ProtocolText().All(), written);
+  EXPECT_EQ(ProtocolLastCount, 4);
+  // The unbound controls are left alone: a bound Save button would be on.
+  EXPECT_FALSE(saveButton->Enabled());
 
-  // Controls that go away while messages are processed inside an append.
+  // A memo bound later shows the protocol as it stands.
+  auto later = tk.CreateMemo(*form);
   ProtocolControls controls;
-  controls.MemoProtocol = memo.get();
+  controls.MemoProtocol = later.get();
   BindProtocol(controls);
-  memo->SetCapacity(14);
+  EXPECT_EQ(later->Lines(), written);
+
+  // Controls that go away while messages are processed inside an append:
+  // the protocol still makes room for a refused line.
+  ProtocolClear();
+  later->SetCapacity(14);
   ProtocolAdd("0123456789");
   tk.actions.push_back([] {
     BindProtocol(ProtocolControls{});
     return true;
   });
   ProtocolAdd("refused line");
-  EXPECT_EQ(ProtocolLines(), (std::vector<std::string>{"0123456789"}));
+  EXPECT_EQ(ProtocolText().All(), (std::vector<std::string>{"refused line"}));
 }
 
 }  // namespace

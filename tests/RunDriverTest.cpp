@@ -108,6 +108,29 @@ TEST_F(RunDriverTest, ARunWritesItsCommandLineHeaderWalkAndSummaryAndGivesTheWin
   EXPECT_EQ(LastRunExitCode, RunCompleted);
 }
 
+TEST_F(RunDriverTest, ARunStartsAFreshProtocolThatTheViewFollowsToItsEnd) {
+  for (int i = 0; i < 40; ++i) fs.MakeFile("C:\\Data\\more" + std::to_string(i) + ".txt", "more");
+  Press();
+  HeadlessMemo& memo = AsHeadless(*F().MemoProtocol);
+  ASSERT_GT(memo.Count(), memo.PageRows());
+  // The user reads the head of the last run's protocol and writes into it.
+  memo.UserClick(TextPlace{0, 0});
+  memo.UserType("my note ");
+  EXPECT_FALSE(memo.FollowsEnd());
+  EXPECT_EQ(memo.Line(0), "my note " + CommandLineLine);
+
+  // The next run has as much to copy again.
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_TRUE(fs.RemoveFile("D:\\Backup\\more" + std::to_string(i) + ".txt"));
+  }
+  Press();
+  const Lines lines = Protocol();
+  EXPECT_EQ(lines.front(), CommandLineLine);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), CommandLineLine), 1);
+  EXPECT_TRUE(memo.FollowsEnd());
+  EXPECT_EQ(memo.TopRow().line, memo.Count() - memo.PageRows());
+}
+
 TEST_F(RunDriverTest, RefusedInputsShowTheirBoxAndPutTheCaretOnTheFault) {
   struct Case {
     std::string src, specs, ignore, dst;

@@ -175,9 +175,8 @@ TEST_F(RunSummaryTest, ProcessesMessagesOnceBeforeWriting) {
 TEST_F(RunSummaryTest, FullMemoMakesRoomAndLosesNoSummaryLine) {
   for (int i = 0; i < 100; ++i) ProtocolAdd("line " + std::to_string(i));
   // Room for the first three summary lines only.
-  auto& headless = static_cast<HeadlessMemo&>(*memo);
-  headless.SetCapacity(headless.Used() + EnglishExample()[0].size() + 2 + 2 +
-                       EnglishExample()[2].size() + 2);
+  ProtocolText().SetCapacity(ProtocolText().Used() + EnglishExample()[0].size() + 2 + 2 +
+                            EnglishExample()[2].size() + 2);
 
   WriteRunSummary(ExampleCounters());
 

@@ -46,11 +46,11 @@ void ForgetCut() {
 
 // Removes up to twenty lines behind the cut and rewrites the note in front
 // of it with the new total.
-void CutBehind(Memo& memo) {
-  const int count = std::clamp(memo.Count() - ProtocolCutIndex, 0, LinesPerCut);
-  for (int i = 0; i < count; ++i) memo.DeleteLine(ProtocolCutIndex);
+void CutBehind(TextLines& lines) {
+  const int count = std::clamp(lines.Count() - ProtocolCutIndex, 0, LinesPerCut);
+  for (int i = 0; i < count; ++i) lines.Erase(ProtocolCutIndex);
   ProtocolDeletedLines += count;
-  memo.SetLine(ProtocolCutIndex - 2, CutNote());
+  lines.Set(ProtocolCutIndex - 2, CutNote());
 }
 
 // The memo refused line: make room and append it. The regular way keeps the
@@ -58,62 +58,64 @@ void CutBehind(Memo& memo) {
 // lines behind it. When that is not possible or not enough, the oldest lines
 // of the memo go, and a line too long for the memo is cut down. Every loop
 // removes a line or halves the text, so this always ends.
-void MakeRoomFor(Memo& memo, std::string line) {
-  const size_t capacity = memo.Capacity();
+void MakeRoomFor(TextLines& lines, std::string line) {
+  const size_t capacity = lines.Capacity();
   const size_t room = capacity > 2 ? capacity - 2 : 0;
   if (CharCount(line) > room) line = CharPrefix(line, room);
 
-  // A cut that no longer fits the memo (the user may edit it) starts afresh.
+  // A cut that no longer fits the lines (the user may edit them) starts
+  // afresh.
   if (ProtocolCutIndex != 0 &&
-      (ProtocolCutIndex < BlankedLines || ProtocolCutIndex > memo.Count())) {
+      (ProtocolCutIndex < BlankedLines || ProtocolCutIndex > lines.Count())) {
     ForgetCut();
   }
-  if (ProtocolCutIndex == 0 && memo.Count() >= LinesNeededForCut) {
+  if (ProtocolCutIndex == 0 && lines.Count() >= LinesNeededForCut) {
     ProtocolDeletedLines = BlankedLines;
-    ProtocolCutIndex = (memo.Count() - LinesPerCut) / 2;
-    for (int i = BlankedLines; i >= 1; --i) memo.SetLine(ProtocolCutIndex - i, "");
+    ProtocolCutIndex = (lines.Count() - LinesPerCut) / 2;
+    for (int i = BlankedLines; i >= 1; --i) lines.Set(ProtocolCutIndex - i, "");
   }
   if (ProtocolCutIndex != 0) {
     do {
-      CutBehind(memo);
-      if (memo.Append(line)) return;
-    } while (memo.Count() > ProtocolCutIndex);
+      CutBehind(lines);
+      if (lines.Append(line)) return;
+    } while (lines.Count() > ProtocolCutIndex);
   }
 
-  while (memo.Count() > 0) {
-    memo.DeleteLine(0);
+  while (lines.Count() > 0) {
+    lines.Erase(0);
     if (ProtocolCutIndex != 0 && --ProtocolCutIndex < BlankedLines) ForgetCut();
-    if (memo.Append(line)) return;
+    if (lines.Append(line)) return;
   }
   for (size_t chars = CharCount(line) / 2; chars > 0; chars /= 2) {
-    if (memo.Append(CharPrefix(line, chars))) return;
+    if (lines.Append(CharPrefix(line, chars))) return;
   }
 }
 
 }  // namespace
 
-void BindProtocol(const ProtocolControls& controls) { bound = controls; }
+void BindProtocol(const ProtocolControls& controls) {
+  bound = controls;
+  if (bound.MemoProtocol != nullptr) bound.MemoProtocol->Bind(&ProtocolText());
+}
+
 const ProtocolControls& BoundProtocol() { return bound; }
 
+TextLines& ProtocolText() {
+  static TextLines lines;
+  return lines;
+}
+
 void ProtocolAdd(const std::string& line) {
-  Memo* memo = bound.MemoProtocol;
-  if (memo == nullptr) return;
-  const bool accepted = memo->Append(line);
+  TextLines& lines = ProtocolText();
+  const bool accepted = lines.Append(line);
   Tk().ProcessMessages();
-  // The controls may have been unbound while messages were processed.
-  memo = bound.MemoProtocol;
-  if (memo == nullptr) return;
-  if (!accepted) MakeRoomFor(*memo, line);
-  ProtocolLastCount = memo->Count();
+  if (!accepted) MakeRoomFor(lines, line);
+  ProtocolLastCount = lines.Count();
 }
 
-int ProtocolLineCount() {
-  return bound.MemoProtocol != nullptr ? bound.MemoProtocol->Count() : 0;
-}
+int ProtocolLineCount() { return ProtocolText().Count(); }
 
-std::vector<std::string> CurrentProtocolLines() {
-  return bound.MemoProtocol != nullptr ? bound.MemoProtocol->Lines() : std::vector<std::string>{};
-}
+std::vector<std::string> CurrentProtocolLines() { return ProtocolText().All(); }
 
 void DebugAdd(const std::string& line) {
   if (!DebugWindowReady) {
@@ -124,17 +126,17 @@ void DebugAdd(const std::string& line) {
 }
 
 void ProtocolClear() {
-  if (bound.MemoProtocol != nullptr) bound.MemoProtocol->Clear();
+  ProtocolText().Clear();
   ProtocolLastCount = 0;
   ForgetCut();
   if (bound.ButtonPrintLog != nullptr) bound.ButtonPrintLog->SetEnabled(false);
   if (bound.ButtonSaveLog != nullptr) bound.ButtonSaveLog->SetEnabled(false);
-  if (bound.MemoProtocol != nullptr) Tk().ProcessMessages();
+  Tk().ProcessMessages();
 }
 
 void MemoProtocolOnChange() {
   if (RunState.ActivityState != Idle) return;
-  const bool hasLines = bound.MemoProtocol != nullptr && bound.MemoProtocol->Count() > 0;
+  const bool hasLines = ProtocolText().Count() > 0;
   if (bound.ButtonPrintLog != nullptr) bound.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
   if (bound.ButtonSaveLog != nullptr) bound.ButtonSaveLog->SetEnabled(hasLines);
 }

@@ -1,5 +1,8 @@
-// The protocol: the line log of the program in the memo MemoProtocol, with
-// its debug twin, the memo-full workaround and the width measurements.
+// The protocol: the line log of the program, with its debug twin, the
+// memo-full workaround and the width measurements. The protocol's lines
+// live here; the main window's memo MemoProtocol shows and edits them, so
+// the protocol exists without a window, and saving and printing take the
+// lines as the user left them.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +14,8 @@
 namespace plovik {
 
 // The controls the protocol works on; the main window binds them. Any of
-// them may be null while it does not exist.
+// them may be null while it does not exist. Binding MemoProtocol makes it
+// show the protocol's lines.
 struct ProtocolControls {
   Memo* MemoProtocol = nullptr;
   Button* ButtonSaveLog = nullptr;
@@ -21,6 +25,10 @@ struct ProtocolControls {
 };
 void BindProtocol(const ProtocolControls& controls);
 const ProtocolControls& BoundProtocol();
+
+// The protocol's lines, with their capacity (the memo-full workaround
+// makes room when an append is refused).
+TextLines& ProtocolText();
 
 extern int32_t ProtocolLastCount;
 extern int32_t ProtocolCutIndex;

@@ -59,6 +59,16 @@ Result<void> WriteLinesWhole(const std::string& path, const std::vector<std::str
   return WriteTextFileWhole(path, text);
 }
 
+Result<void> WriteLinesWhole(const std::string& path, const TextLines& lines) {
+  std::string text;
+  text.reserve(lines.Used());
+  lines.ForEach([&text](std::string_view line) {
+    text += line;
+    text += "\r\n";
+  });
+  return WriteTextFileWhole(path, text);
+}
+
 Result<std::string> ReadTextFile(const std::string& path) {
   Result<FileHandle> file = Sys().OpenFile(path, FileAccess::Read, FileShare::Read,
                                            FileDisposition::OpenExisting, FileFlags::None);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lib/Result.h"
+#include "lib/TextLines.h"
 
 namespace plovik {
 
@@ -17,6 +18,7 @@ namespace plovik {
 Result<void> WriteTextFileWhole(const std::string& path, const std::string& text);
 // Writes the lines, each ended by CR LF.
 Result<void> WriteLinesWhole(const std::string& path, const std::vector<std::string>& lines);
+Result<void> WriteLinesWhole(const std::string& path, const TextLines& lines);
 // The file's text as UTF-8: after a UTF-8 byte-order mark as it stands,
 // otherwise converted from the ANSI code page.
 Result<std::string> ReadTextFile(const std::string& path);

@@ -18,7 +18,7 @@ enum class Surrogates { Allowed, Invalid };
 // Decodes the UTF-8 sequence at pos. Returns its length in bytes and the
 // code point, or 0 when the bytes there start no valid sequence (overlong
 // forms and values past U+10FFFF are invalid; encoded surrogates as asked).
-size_t DecodeUtf8(const std::string& text, size_t pos, char32_t& codePoint,
+size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& codePoint,
                   Surrogates surrogates) {
   const size_t size = text.size();
   if (pos >= size) return 0;
@@ -80,7 +80,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-std::u16string Utf8ToUtf16(const std::string& text) {
+std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   size_t pos = 0;
@@ -127,14 +127,14 @@ bool IsValidUtf8(const std::string& text) {
   return true;
 }
 
-size_t CharBytes(const std::string& text, size_t pos) {
+size_t CharBytes(std::string_view text, size_t pos) {
   if (pos >= text.size()) return 0;
   char32_t cp = 0;
   const size_t length = DecodeUtf8(text, pos, cp, Surrogates::Allowed);
   return length == 0 ? 1 : length;
 }
 
-size_t CharCount(const std::string& text) {
+size_t CharCount(std::string_view text) {
   size_t count = 0;
   for (size_t pos = 0; pos < text.size(); pos += CharBytes(text, pos)) ++count;
   return count;

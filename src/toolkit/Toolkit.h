@@ -17,10 +17,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lib/Flags.h"
 #include "lib/Result.h"
+#include "lib/TextLines.h"
 
 namespace plovik {
 
@@ -68,8 +70,19 @@ template <> struct IsFlagSet<ShiftState> : std::true_type {};
 // Virtual key codes (the Windows VK_ values; letters and digits are their
 // upper-case ASCII codes).
 enum Key : uint16_t {
+  KeyBack = 0x08,
   KeyReturn = 0x0D,
   KeyEscape = 0x1B,
+  KeyPageUp = 0x21,
+  KeyPageDown = 0x22,
+  KeyEnd = 0x23,
+  KeyHome = 0x24,
+  KeyArrowLeft = 0x25,
+  KeyArrowUp = 0x26,
+  KeyArrowRight = 0x27,
+  KeyArrowDown = 0x28,
+  KeyInsert = 0x2D,
+  KeyDelete = 0x2E,
   KeyF1 = 0x70,
   KeyF4 = 0x73,
 };
@@ -292,29 +305,148 @@ class PictureButton : public Control {
   virtual void Click() = 0;
 };
 
-// A multi-line text control holding an ordered list of lines; an empty
-// string is a blank line. It has a capacity in characters (text plus two
-// for each line break): an append that would exceed it is refused and
-// leaves the lines unchanged. The change handler runs after every change of
-// the text, programmatic ones included. The user may edit the text.
-class Memo : public Control {
- public:
-  // Generous default capacity: 64 MiB of text, about 800,000 lines.
-  static constexpr size_t DefaultCapacity = size_t(64) << 20;
+// A place in a memo's text: a line, and a byte offset into the line's
+// UTF-8 text that stands at the start of a character (the line's length is
+// its end).
+struct TextPlace {
+  int line = 0;
+  int column = 0;
+  auto operator<=>(const TextPlace&) const = default;
+};
 
-  virtual int Count() const = 0;
-  virtual std::string Line(int index) const = 0;
-  virtual std::vector<std::string> Lines() const = 0;
-  // Appends a line; false (and nothing changed) when the memo is full.
-  virtual bool Append(const std::string& line) = 0;
-  virtual void SetLine(int index, const std::string& line) = 0;
-  virtual void DeleteLine(int index) = 0;
-  virtual void Clear() = 0;
-  virtual void SetCapacity(size_t characters) = 0;
-  virtual size_t Capacity() const = 0;
+// A row of the screen a memo shows: a line and one of the rows the line is
+// wrapped into.
+struct TextRow {
+  int line = 0;
+  int row = 0;
+  auto operator<=>(const TextRow&) const = default;
+};
+
+// A multi-line text view over lines (TextLines): its own, or lines the
+// program owns and binds, which then outlive the memo. An empty string is a
+// blank line. The line methods act on the bound lines, and so do their
+// capacity and refusal. The change handler runs after every change of the
+// lines, programmatic ones and those made without the memo included.
+//
+// The view shows the lines word-wrapped, only the visible ones, with a
+// vertical scroll bar. It follows the newest line while it shows the end of
+// the text; a user who scrolled away from the end stays where he is. The
+// user selects, copies and edits the text:
+// - a click places the caret and takes the focus, a drag or a click with
+//   Shift selects, the wheel scrolls;
+// - the arrow keys, Home, End (with Ctrl: the start and end of the text)
+//   and Page Up and Down move the caret, and select with Shift; Ctrl+A
+//   selects everything;
+// - Ctrl+C and Ctrl+Insert copy the selection to the clipboard, lines
+//   joined by CR LF; Ctrl+X and Shift+Delete cut; Ctrl+V and Shift+Insert
+//   paste;
+// - typing, Enter, Backspace and Delete edit the lines. An edit that would
+//   exceed the capacity is refused.
+// Escape and Tab mean nothing to the memo; the memo has no menu of its own.
+class Memo : public Control, private TextLinesListener {
+ public:
+  static constexpr size_t DefaultCapacity = TextLines::DefaultCapacity;
+
+  Memo() { model_->AddListener(this); }
+  ~Memo() override;
+  Memo(const Memo&) = delete;
+  Memo& operator=(const Memo&) = delete;
+
+  // Shows and edits `lines` from now on; null: the memo's own lines.
+  void Bind(TextLines* lines);
+  TextLines& Model() const { return *model_; }
+
+  int Count() const { return model_->Count(); }
+  std::string Line(int index) const { return model_->Line(index); }
+  std::vector<std::string> Lines() const { return model_->All(); }
+  // Appends a line; false (and nothing changed) when the lines are full.
+  bool Append(const std::string& line) { return model_->Append(line); }
+  void SetLine(int index, const std::string& line) { model_->Set(index, line); }
+  void DeleteLine(int index) { model_->Erase(index); }
+  void Clear() { model_->Clear(); }
+  void SetCapacity(size_t characters) { model_->SetCapacity(characters); }
+  size_t Capacity() const { return model_->Capacity(); }
   virtual int ClientWidth() const = 0;
-  virtual void SelectAll() = 0;
-  virtual void SetOnChange(NotifyHandler handler) = 0;
+  void SetOnChange(NotifyHandler handler) { onChange_ = std::move(handler); }
+
+  // The selection lies between its anchor and the caret.
+  void SelectAll();
+  void Select(TextPlace anchor, TextPlace caret);
+  TextPlace SelAnchor() const { return anchor_; }
+  TextPlace SelCaret() const { return caret_; }
+  std::string SelText() const;
+  // The place behind the last character of the text.
+  TextPlace End() const;
+
+  // The row at the top of the view, and whether the view follows the end.
+  TextRow TopRow() const { return following_ ? EndTop() : top_; }
+  bool FollowsEnd() const { return following_; }
+
+ protected:
+  // ---- the user's actions, as the views pass them on
+  // A key went down while the memo had the focus; true when it used it.
+  bool KeyDown(uint16_t key, ShiftState shift);
+  // Typed text replaces the selection; false when it was refused.
+  bool TypeText(const std::string& text);
+  // A click or drag: the caret goes to `place`; the anchor too unless the
+  // selection is extended.
+  void PlaceCaret(TextPlace place, bool extend);
+  void ScrollRows(int rows);
+  void ScrollToLine(int line);
+  // The view changed its size or font: a view that does not follow the
+  // end keeps its top row within the text and follows once it shows the
+  // end.
+  void ViewResized();
+  // Calls `piece` with the selected text in pieces, "\r\n" between lines.
+  void VisitSelection(const std::function<void(std::string_view)>& piece) const;
+
+  // ---- what a view provides
+  // The selected text goes to the clipboard; the clipboard's text comes.
+  virtual void CopySelection() = 0;
+  virtual std::optional<std::string> ClipboardText() = 0;
+  // The rows a line is wrapped into (at least 1), the row a place stands
+  // in, and how many rows the view shows at once (at least 1).
+  virtual int RowsOf(int /*line*/) const { return 1; }
+  virtual int RowOf(TextPlace /*place*/) const { return 0; }
+  virtual int PageRows() const = 0;
+  // The place one row up (direction -1) or down (+1); `goal` keeps the
+  // horizontal position over several steps (-1: take it from `from`).
+  // The default keeps the character count on the neighbouring line.
+  virtual TextPlace RowStep(TextPlace from, int direction, int& goal) const;
+  // The lines changed (after the memo adjusted its selection and top).
+  virtual void LinesShown(const TextChange& change) = 0;
+  // The user moved the caret, the selection or the view, or edited.
+  virtual void ViewMoved() = 0;
+
+  // The start of the character before / after a place in its line.
+  TextPlace CharBefore(TextPlace place) const;
+  TextPlace CharAfter(TextPlace place) const;
+  // The row `rows` rows below (above, for negative ones) a row, within the
+  // text.
+  TextRow RowsFrom(TextRow from, int rows) const;
+  // The top row of a view that shows the end of the text.
+  TextRow EndTop() const;
+
+ private:
+  void LinesChanged(const TextChange& change) override;
+  TextPlace Follow(TextPlace place, const TextChange& change) const;
+  TextPlace Clamped(TextPlace place) const;
+  bool ShowsEnd(TextRow top) const;
+  void MoveCaret(TextPlace to, bool extend);
+  void ShowCaret();
+  bool MoveKey(uint16_t key, bool ctrl, bool extend);
+  std::optional<TextPlace> LineTarget(uint16_t key, bool ctrl, bool extend) const;
+  bool ReplaceSelection(const std::string& text);
+  void DeleteNext(bool forward);
+  void Paste();
+
+  TextLines own_;
+  TextLines* model_ = &own_;
+  TextPlace anchor_, caret_;
+  int goal_ = -1;
+  TextRow top_;  // while the view does not follow the end
+  bool following_ = true;
+  NotifyHandler onChange_;
 };
 
 // ---- menus -----------------------------------------------------------------------

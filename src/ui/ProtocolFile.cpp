@@ -46,9 +46,8 @@ std::string GeneralNumber(double value) {
   return text;
 }
 
-std::vector<std::string> ProtocolLinesNow() {
-  return FormMain != nullptr ? FormMain->MemoProtocol->Lines() : std::vector<std::string>{};
-}
+// The protocol's lines as they stand, edits of the user included.
+std::vector<std::string> ProtocolLinesNow() { return ProtocolText().All(); }
 
 // Asks for the file name; true when the user confirmed.
 bool AskForLogFile() {
@@ -173,13 +172,13 @@ SaveOutcome SaveProtocol(SaveMode mode) {
   if (RunOptions.DebugFlag) {
     DebugAdd("SaveFlag=" + BoolText(saveFlag) + "   SaveFileSpec=" + SaveFileSpec);
   }
-  const std::vector<std::string> lines = ProtocolLinesNow();
   SaveOutcome outcome{SaveFileSpec, 0};
   if (saveFlag) {
-    const Result<void> written = WriteLinesWhole(SaveFileSpec, lines);
+    const Result<void> written = WriteLinesWhole(SaveFileSpec, ProtocolText());
     if (!written) outcome.error = written.Error();
   }
-  if (FormMain != nullptr) FormMain->ButtonSaveLog->SetEnabled(!lines.empty() && interactive);
+  const bool hasLines = ProtocolText().Count() > 0;
+  if (FormMain != nullptr) FormMain->ButtonSaveLog->SetEnabled(hasLines && interactive);
   if (!interactive) return outcome;
   if (outcome.error != 0) ReportWriteFailure(outcome.path, outcome.error);
   RunState.ActivityState = Idle;

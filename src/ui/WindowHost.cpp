@@ -70,20 +70,18 @@ void CentreWaitingPanel() {
 
 void WindowHost::Protocol(const std::string& line) { ProtocolAdd(line); }
 
-// Appends straight to the memo. A memo that refuses a line (it is full)
-// gets it through ProtocolAdd, whose workaround makes room, so no line is
-// lost. The direct appends bypass ProtocolAdd's record of the line count,
-// so that record is brought up to date before ProtocolAdd looks at it.
+// Appends straight to the protocol's lines, with one look at the messages
+// for the whole block. A line the lines refuse (the protocol is full) goes
+// through ProtocolAdd, whose workaround makes room, so no line is lost.
 void WindowHost::ProtocolBlock(const std::vector<std::string>& lines) {
   Tk().ProcessMessages();
+  TextLines& text = ProtocolText();
   for (const std::string& line : lines) {
-    Memo* memo = BoundProtocol().MemoProtocol;
-    if (memo != nullptr && memo->Append(line)) continue;
-    if (memo != nullptr) ProtocolLastCount = memo->Count();
+    if (text.Append(line)) continue;
+    ProtocolLastCount = text.Count();
     ProtocolAdd(line);
   }
-  // Later protocol lines start from the memo's true line count.
-  if (Memo* memo = BoundProtocol().MemoProtocol) ProtocolLastCount = memo->Count();
+  ProtocolLastCount = text.Count();
 }
 
 void WindowHost::Failure(const std::string& text) { ProtocolFailure(text); }

@@ -16,6 +16,10 @@ void ProgramTest::SetUp() {
   RunState = TRunState{};
   LanguageIndex = 0;
 
+  // The protocol's lines live as long as the process: every test starts
+  // with empty ones of the usual capacity.
+  ProtocolText().Clear();
+  ProtocolText().SetCapacity(TextLines::DefaultCapacity);
   form = tk.CreateForm();
   form->SetBounds(0, 0, 1024, 700);
   memo = tk.CreateMemo(*form);

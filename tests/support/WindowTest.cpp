@@ -30,6 +30,12 @@ void WindowTest::SetUp() {
   Settings = TSettings{};
   DebugWindowReady = false;
   PrinterAvailable = false;
+  // The protocol's lines live as long as the process.
+  ProtocolText().Clear();
+  ProtocolText().SetCapacity(TextLines::DefaultCapacity);
+  ProtocolLastCount = 0;
+  ProtocolCutIndex = 0;
+  ProtocolDeletedLines = 0;
   ProtocolCharWidth = 7;
   HelpFileName.clear();
   InstanceText.clear();

@@ -192,6 +192,10 @@ class HeadlessToolkit : public Toolkit {
   std::vector<PopupRecord> popups;
   std::deque<std::string> popupChoices;
 
+  // The text on the clipboard: what a memo copied, or what a test put there
+  // for a paste.
+  std::optional<std::string> clipboard;
+
   HeadlessPrinter printer{*this};
   ScreenMetrics screen = DefaultScreen;
   CursorKind cursor = CursorKind::Default;

@@ -274,59 +274,64 @@ void HeadlessPictureButton::UserClick() {
 
 // ---- memo -------------------------------------------------------------------
 
-namespace {
-// Characters a line takes in the memo: its text and its line break.
-size_t LineCost(const std::string& line) { return CharCount(line) + 2; }
-}  // namespace
-
 HeadlessMemo::HeadlessMemo(HeadlessToolkit& toolkit, HeadlessWidget* parent)
-    : HeadlessControlOf(toolkit, parent) {
-  tabStop_ = true;
-}
+    : HeadlessControlOf(toolkit, parent) {}
 
 int HeadlessMemo::ClientWidth() const {
   const int chrome = 2 * HeadlessSizes::MemoBorder + HeadlessSizes::ScrollBarWidth;
   return std::max(0, bounds_.width - chrome);
 }
 
-std::string HeadlessMemo::Line(int index) const {
-  if (index < 0 || index >= Count()) return std::string();
-  return lines_[static_cast<size_t>(index)];
+int HeadlessMemo::PageRows() const {
+  const int height = bounds_.height - 2 * HeadlessSizes::MemoBorder;
+  return std::max(1, height / std::max(1, HeadlessLineHeight(font_)));
 }
 
-bool HeadlessMemo::Append(const std::string& line) {
-  const size_t cost = LineCost(line);
-  if (used_ > capacity_ || cost > capacity_ - used_) return false;
-  lines_.push_back(line);
-  used_ += cost;
-  Changed();
-  return true;
+bool HeadlessMemo::WholeTextSelected() const {
+  return std::min(SelAnchor(), SelCaret()) == TextPlace{} &&
+         std::max(SelAnchor(), SelCaret()) == End();
 }
 
-void HeadlessMemo::SetLine(int index, const std::string& line) {
-  if (index < 0 || index >= Count()) return;
-  std::string& slot = lines_[static_cast<size_t>(index)];
-  used_ = used_ - LineCost(slot) + LineCost(line);
-  slot = line;
-  Changed();
+void HeadlessMemo::UserClick(TextPlace place, ShiftState shift) {
+  if (!CheckReachable("click")) return;
+  TakeFocus();
+  PlaceCaret(place, Has(shift, ShiftState::Shift));
 }
 
-void HeadlessMemo::DeleteLine(int index) {
-  if (index < 0 || index >= Count()) return;
-  used_ -= LineCost(lines_[static_cast<size_t>(index)]);
-  lines_.erase(lines_.begin() + index);
-  Changed();
+void HeadlessMemo::UserDrag(TextPlace from, TextPlace to) {
+  if (!CheckReachable("drag the mouse over")) return;
+  TakeFocus();
+  PlaceCaret(from, false);
+  PlaceCaret(to, true);
 }
 
-void HeadlessMemo::Clear() {
-  lines_.clear();
-  used_ = 0;
-  Changed();
+void HeadlessMemo::UserWheel(int notches) {
+  if (CheckReachable("turn the wheel over")) ScrollRows(-WheelRows * notches);
 }
 
-void HeadlessMemo::Changed() {
-  wholeTextSelected_ = false;
-  FireNotify(onChange_, *this);
+void HeadlessMemo::UserType(const std::string& text) {
+  if (!CheckReachable("type into")) return;
+  if (!HasFocus()) {
+    OwnerToolkit().ScriptError("type into " + Describe() + " without the focus");
+    return;
+  }
+  // One character after the other, as the keyboard delivers them: each is
+  // an edit of its own, refused on its own.
+  for (size_t pos = 0; pos < text.size();) {
+    size_t bytes = CharBytes(text, pos);
+    if (text.compare(pos, 2, "\r\n") == 0) bytes = 2;
+    TypeText(text.substr(pos, bytes));
+    pos += bytes;
+  }
 }
+
+bool HeadlessMemo::KeyPressed(uint16_t key, ShiftState shift) { return KeyDown(key, shift); }
+
+void HeadlessMemo::CopySelection() {
+  const std::string text = SelText();
+  if (!text.empty()) OwnerToolkit().clipboard = text;
+}
+
+std::optional<std::string> HeadlessMemo::ClipboardText() { return OwnerToolkit().clipboard; }
 
 }  // namespace plovik

@@ -208,36 +208,42 @@ class HeadlessPictureButton : public HeadlessControlOf<PictureButton> {
   NotifyHandler onClick_;
 };
 
+// The memo shows its lines unwrapped, one row each, as many as its client
+// height holds in its font. The clipboard is the toolkit's.
 class HeadlessMemo : public HeadlessControlOf<Memo> {
  public:
+  // Rows the wheel scrolls for every notch.
+  static constexpr int WheelRows = 3;
+
   HeadlessMemo(HeadlessToolkit& toolkit, HeadlessWidget* parent);
-  int Count() const override { return static_cast<int>(lines_.size()); }
-  std::string Line(int index) const override;
-  std::vector<std::string> Lines() const override { return lines_; }
-  bool Append(const std::string& line) override;
-  void SetLine(int index, const std::string& line) override;
-  void DeleteLine(int index) override;
-  void Clear() override;
-  void SetCapacity(size_t characters) override { capacity_ = characters; }
-  size_t Capacity() const override { return capacity_; }
   // The client area is the width less the borders and the scroll bar.
   int ClientWidth() const override;
-  void SelectAll() override { wholeTextSelected_ = true; }
-  void SetOnChange(NotifyHandler handler) override { onChange_ = std::move(handler); }
   std::string Describe() const override { return "memo"; }
 
-  // Characters held: text plus two for every line break.
-  size_t Used() const { return used_; }
-  // Whether the whole text is selected (until the text changes).
-  bool WholeTextSelected() const { return wholeTextSelected_; }
+  // Whether the selection spans the whole text.
+  bool WholeTextSelected() const;
+  // The user clicks at a place (with Shift: the selection grows to it); the
+  // memo takes the focus.
+  void UserClick(TextPlace place, ShiftState shift = ShiftState::None);
+  // The user drags the mouse from one place to another.
+  void UserDrag(TextPlace from, TextPlace to);
+  // The user turns the wheel by notches, towards the start of the text for
+  // positive ones.
+  void UserWheel(int notches);
+  // The user types a text at the caret of the focused memo, character by
+  // character; a line break is Enter.
+  void UserType(const std::string& text);
+  // A key pressed while the memo has the focus.
+  bool KeyPressed(uint16_t key, ShiftState shift) override;
+  // The rows the client height holds in the memo's font.
+  int PageRows() const override;
 
- private:
-  void Changed();
-  std::vector<std::string> lines_;
-  size_t used_ = 0;
-  size_t capacity_ = DefaultCapacity;
-  bool wholeTextSelected_ = false;
-  NotifyHandler onChange_;
+ protected:
+  void CopySelection() override;
+  std::optional<std::string> ClipboardText() override;
+  void LinesShown(const TextChange& /*change*/) override {}
+  void ViewMoved() override {}
+  void Resized() override { ViewResized(); }
 };
 
 // A top-level window. It keeps the focus of its controls: SetFocus on a

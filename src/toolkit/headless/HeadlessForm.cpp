@@ -201,6 +201,7 @@ void HeadlessForm::PressKey(uint16_t key, ShiftState shift) {
       AsHeadless(*contextMenu_).ChooseByShortcut(key, shift)) {
     return;
   }
+  if (focused_ != nullptr && focused_->KeyPressed(key, shift)) return;
   if (key == KeyReturn && shift == ShiftState::None) {
     PressFocusedOrDefaultButton();
   } else if (key == KeyTab && (shift == ShiftState::None || shift == ShiftState::Shift)) {

@@ -63,6 +63,9 @@ class HeadlessWidget {
   // Reports a user action that cannot happen on this control as a script
   // error and returns false when the control is not reachable.
   bool CheckReachable(const char* action);
+  // A key pressed in the form while the control has the focus, after the
+  // form's key preview and menu shortcuts; true when the control used it.
+  virtual bool KeyPressed(uint16_t /*key*/, ShiftState /*shift*/) { return false; }
 
  protected:
   HeadlessWidget(HeadlessToolkit& toolkit, HeadlessWidget* parent);

@@ -7,11 +7,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "toolkit/Toolkit.h"
-#include "toolkit/win32/MemoLines.h"
 #include "toolkit/win32/Win32Window.h"
 
 namespace plovik {
@@ -235,76 +236,88 @@ class Win32PictureButton : public Win32Control<PictureButton> {
 // Draws a glyph into a square (the picture button's face).
 void DrawGlyph(HDC dc, const RECT& area, Glyph glyph, bool enabled);
 
-// A multi-line EDIT control whose lines are kept as the model. Appended
-// lines reach the control in batches (see Flush), because an EDIT control
-// takes milliseconds per single append; Count, Line and Lines answer from
-// the model at every moment.
+// The memo's view: a window of our own class that draws only the rows it
+// shows, word-wrapped in the memo's font, from the bound lines (see Memo).
+// Changes of the lines reach the screen a few times a second at most (from
+// message processing, or a timer when none happens); the user's own
+// actions at once. An append costs the view nothing but a flag.
 class Win32Memo : public Win32Control<Memo> {
  public:
+  // At most this often the screen follows lines that stream in.
+  static constexpr uint64_t UpdateIntervalMs = 200;
+
   Win32Memo(Win32Toolkit& toolkit, Container& parent);
   ~Win32Memo() override;
 
-  int Count() const override { return lines_.Count(); }
-  std::string Line(int index) const override;
-  std::vector<std::string> Lines() const override { return lines_.All(); }
-  bool Append(const std::string& line) override;
-  void SetLine(int index, const std::string& line) override;
-  void DeleteLine(int index) override;
-  void Clear() override;
-  void SetCapacity(size_t characters) override;
-  size_t Capacity() const override { return capacity_; }
   int ClientWidth() const override { return ClientWidthImpl(); }
-  void SelectAll() override;
-  void SetOnChange(NotifyHandler handler) override { onChange_ = std::move(handler); }
-  void OnCommand(WORD notification) override;
-
-  // Lines appended to the model but not yet shown by the control.
-  int PendingCount() const { return Count() - shownCount_; }
-  // Whether lines were replaced or deleted in the model only so far.
-  bool HasPendingChanges() const { return changedFrom_ != NoChange; }
-  // Brings the control up to date (pending lines and changes) in one
-  // replacement.
-  void Flush();
-  // How often the control was brought up to date, and the time it took.
-  int FlushCount() const { return flushCount_; }
-  uint64_t FlushMilliseconds() const { return flushMsTotal_; }
-  // Pushes pending lines when the last push is 50 ms ago or more (longer
-  // when pushes grow slow), about 100 ms worth of lines at a time, so that a
-  // fast stream of lines never freezes the window for long.
+  // Brings the screen up to date when lines changed and the last update is
+  // UpdateIntervalMs ago; the message loops call it.
   void FlushIfDue(uint64_t nowMs);
+  // Brings the screen up to date now.
+  void Flush();
+  // Whether changes wait for the next update, and how many updates there
+  // were.
+  bool UpdatePending() const { return dirty_; }
+  int UpdateCount() const { return updateCount_; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void CopySelection() override;
+  std::optional<std::string> ClipboardText() override;
+  int RowsOf(int line) const override;
+  int RowOf(TextPlace place) const override;
+  int PageRows() const override;
+  TextPlace RowStep(TextPlace from, int direction, int& goal) const override;
+  void LinesShown(const TextChange& change) override;
+  void ViewMoved() override;
 
  private:
-  // A guard for changes the program makes to the control itself: their
-  // notifications are not user edits.
-  struct SelfChange;
-  void Changed();
-  // Pushes up to maxLines pending lines in one replacement at the end.
-  void Push(int maxLines);
-  void StartFlushTimer();
-  // Line `index` and the lines behind it differ in the control.
-  void MarkChanged(int index);
-  // Takes the control's text as the lines; the pending lines stay behind it
-  // when keepPending.
-  void ReadBackUserText(bool keepPending);
-  static size_t LineCost(const std::string& line);
+  // A line as shown: its UTF-16 text and where each of its rows starts.
+  struct Layout {
+    std::wstring text;
+    std::vector<size_t> rowStarts;
+    size_t RowEnd(size_t row) const {
+      return row + 1 < rowStarts.size() ? rowStarts[row + 1] : text.size();
+    }
+  };
+  const Layout& LayoutOf(int line) const;
+  std::vector<size_t> WrapRows(const std::wstring& text) const;
+  size_t RowIndex(const Layout& layout, size_t unit) const;
+  int TextWidth(const wchar_t* text, size_t length) const;
+  int WrapWidth() const;
+  // The place at a row of the view and a horizontal pixel position.
+  TextPlace PlaceInRow(TextRow row, int x) const;
+  TextPlace PlaceAt(int x, int y) const;
+  // Where a place shows, relative to the client area; false off screen.
+  bool PointOf(TextPlace place, POINT& point) const;
+  void Update();
+  void UpdateScrollBar();
+  void PlaceSystemCaret();
+  void Paint();
+  void PaintRow(HDC dc, int line, const Layout& layout, size_t row, int y) const;
+  void SetShownFont(HFONT font);
+  void VerticalScroll(WORD request);
+  void Wheel(short delta);
+  void MouseDown(WPARAM keys, LPARAM position);
+  void MouseMove(LPARAM position);
+  void EndDrag();
+  void TypedUnit(wchar_t unit);
+  bool HandleInput(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-  MemoLines lines_;
-  static constexpr int NoChange = 0x7FFFFFFF;
-  int shownCount_ = 0;  // lines [0, shownCount_) are in the control
-  int changedFrom_ = NoChange;  // from this line on the control's text is stale
-  size_t used_ = 0;
-  size_t capacity_ = DefaultCapacity;
-  uint64_t lastFlushMs_ = 0;      // when the last flush ended
-  uint64_t lastFlushCostMs_ = 0;  // how long it took
-  int lastFlushLines_ = 0;        // and how many lines it pushed
-  int flushCount_ = 0;
-  uint64_t flushMsTotal_ = 0;
+  HFONT shownFont_ = nullptr;
+  OwnedDc measureDc_;
+  HGDIOBJ measureDcFont_ = nullptr;  // the font the measuring DC came with
+  int lineHeight_ = 1;
+  int averageCharWidth_ = 1;
+  mutable std::unordered_map<int, Layout> layouts_;
+  bool dirty_ = false;
   bool timerSet_ = false;
-  int selfChanges_ = 0;
-  NotifyHandler onChange_;
+  uint64_t lastUpdateMs_ = 0;
+  int updateCount_ = 0;
+  bool dragging_ = false;
+  POINT lastMouse_{};
+  int wheelRest_ = 0;
+  wchar_t highSurrogate_ = 0;
 };
 
 // ---- menus -----------------------------------------------------------------

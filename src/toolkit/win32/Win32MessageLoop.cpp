@@ -112,7 +112,7 @@ void Win32Toolkit::Terminate(int exitCode) {
 void Win32Toolkit::FlushMemos() {
   if (memos_.empty()) return;
   const uint64_t now = GetTickCount64();
-  // A copy: flushing runs no handler, but a memo may go while we loop.
+  // A copy: an update runs no handler, but a memo may go while we loop.
   const std::vector<Win32Memo*> memos = memos_;
   for (Win32Memo* memo : memos) {
     if (std::find(memos_.begin(), memos_.end(), memo) != memos_.end()) memo->FlushIfDue(now);

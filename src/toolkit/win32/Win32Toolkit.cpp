@@ -64,7 +64,8 @@ void Win32Toolkit::RegisterClasses() {
     WNDPROC procedure;
   } classes[] = {
       {FormClassName, &Win32Window::WindowProc},  {PanelClassName, &Win32Window::WindowProc},
-      {HelpClassName, &Win32Window::WindowProc},  {DialogClassName, &MessageDialogProc},
+      {HelpClassName, &Win32Window::WindowProc},  {MemoClassName, &Win32Window::WindowProc},
+      {DialogClassName, &MessageDialogProc},
       {InputClassName, &InputQueryProc},
   };
   for (const auto& windowClass : classes) {

@@ -30,6 +30,7 @@ class Win32Toolkit : public Toolkit {
   // their modal loops run.
   static constexpr const wchar_t* FormClassName = L"PlovikForm";
   static constexpr const wchar_t* PanelClassName = L"PlovikPanel";
+  static constexpr const wchar_t* MemoClassName = L"PlovikMemo";
   static constexpr const wchar_t* DialogClassName = L"PlovikMessageDialog";
   static constexpr const wchar_t* InputClassName = L"PlovikInputQuery";
   static constexpr const wchar_t* HelpClassName = L"PlovikHelp";
@@ -42,8 +43,8 @@ class Win32Toolkit : public Toolkit {
   Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
   // ---- message loop
-  // Dispatches the pending messages and pushes the memos' pending lines to
-  // their controls when due. Calls in quick succession look at the queue
+  // Dispatches the pending messages and brings the memos' views up to date
+  // with their lines when due. Calls in quick succession look at the queue
   // once per PeekInterval only (see ProcessPendingMessages).
   void ProcessMessages() override;
   // Dispatches every pending message now, unthrottled. A WM_QUIT found is
