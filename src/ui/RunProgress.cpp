@@ -18,7 +18,7 @@ constexpr const char* Dash = "  \xE2\x80\x93  ";
 // behind it stays in sight.
 constexpr uint16_t MaxNameChars = 40;
 constexpr const char* Units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
-constexpr int LastUnit = 5;
+constexpr int LastUnitShift = 60;  // EB
 // Below this many units a size shows a tenth.
 constexpr uint64_t TenthsBelow = 100;
 
@@ -35,18 +35,17 @@ std::string ByteCountText(uint64_t bytes, bool german) {
     const char* unit = german ? (bytes == 1 ? " Byte" : " Bytes") : (bytes == 1 ? " byte" : " bytes");
     return std::to_string(bytes) + unit;
   }
-  int unit = 0;
-  uint64_t whole = bytes >> 10;
-  uint64_t fraction = bytes & 1023;  // in 1024ths of the unit
-  while (whole >= 1024 && unit < LastUnit) {
-    fraction = whole & 1023;
-    whole >>= 10;
-    ++unit;
+  int shift = 10;  // 1 << shift bytes are one unit
+  while ((bytes >> shift) >= 1024 && shift < LastUnitShift) shift += 10;
+  const uint64_t whole = bytes >> shift;
+  const std::string unitText = std::string(" ") + Units[shift / 10 - 1];
+  if (whole >= TenthsBelow) {
+    return FormatBytes(static_cast<int64_t>(whole), german ? '.' : ',') + unitText;
   }
-  const std::string unitText = std::string(" ") + Units[unit];
-  if (whole >= TenthsBelow) return FormatBytes(static_cast<int64_t>(whole), german ? '.' : ',') + unitText;
-  return std::to_string(whole) + (german ? "," : ".") + std::to_string(fraction * 10 / 1024) +
-         unitText;
+  // The rest is below 2^60, so ten times it fits.
+  const uint64_t rest = bytes & ((uint64_t(1) << shift) - 1);
+  const uint64_t tenth = (rest * 10) >> shift;
+  return std::to_string(whole) + (german ? "," : ".") + std::to_string(tenth) + unitText;
 }
 
 // Whole per cents; 100 only when the file is done.
@@ -87,7 +86,8 @@ void ProgressDisplay::Begin() {
     TitleProgress = ProgressFigures{};
     SetMainCaption();
   }
-  SetTaskbar(TaskbarProgress::Indeterminate, 0, 0);
+  SendTaskbar(TaskbarProgress::Indeterminate, 0, 0);
+  taskbarInUse_ = true;
 }
 
 void ProgressDisplay::FileBegins(const std::string& path, uint64_t size) {
@@ -113,7 +113,7 @@ void ProgressDisplay::Finish() {
   copying_ = false;
   nextShow_ = Never;
   Publish(false);
-  SetTaskbar(TaskbarProgress::None, 0, 0);
+  ClearTaskbar();
 }
 
 void ProgressDisplay::End() {
@@ -123,7 +123,7 @@ void ProgressDisplay::End() {
     TitleProgress = ProgressFigures{};
     SetMainCaption();
   }
-  SetTaskbar(TaskbarProgress::None, 0, 0);
+  ClearTaskbar();
 }
 
 void ProgressDisplay::Show(uint64_t now) {
@@ -146,14 +146,25 @@ void ProgressDisplay::Publish(bool withFile) {
   SetMainCaption();
 }
 
-// Only changes go to the system; one it did not take is tried again at
-// the next showing.
 void ProgressDisplay::SetTaskbar(TaskbarProgress state, uint64_t done, uint64_t total) {
-  if (state == taskbarState_ && done == taskbarDone_ && total == taskbarTotal_) return;
-  if (!Tk().SetTaskbarProgress(state, done, total)) return;
+  if (taskbarKnown_ && state == taskbarState_ && done == taskbarDone_ && total == taskbarTotal_)
+    return;
+  SendTaskbar(state, done, total);
+}
+
+// A call the system did not take is made again at the next showing.
+void ProgressDisplay::SendTaskbar(TaskbarProgress state, uint64_t done, uint64_t total) {
+  taskbarKnown_ = Tk().SetTaskbarProgress(state, done, total);
   taskbarState_ = state;
   taskbarDone_ = done;
   taskbarTotal_ = total;
+}
+
+// Once per run: outside runs the program leaves the taskbar alone.
+void ProgressDisplay::ClearTaskbar() {
+  if (!taskbarInUse_) return;
+  SendTaskbar(TaskbarProgress::None, 0, 0);
+  taskbarInUse_ = false;
 }
 
 }  // namespace plovik

@@ -64,7 +64,10 @@ class ProgressDisplay {
 
   void Show(uint64_t now);
   void Publish(bool withFile);
+  // Only a change goes to the system; Send always does.
   void SetTaskbar(TaskbarProgress state, uint64_t done, uint64_t total);
+  void SendTaskbar(TaskbarProgress state, uint64_t done, uint64_t total);
+  void ClearTaskbar();
 
   uint64_t nextShow_ = Never;
   uint64_t filesCopied_ = 0;
@@ -74,7 +77,11 @@ class ProgressDisplay {
   uint64_t size_ = 0;
   uint64_t bytesDone_ = 0;
   uint64_t beganAt_ = 0;
-  // What the taskbar took last.
+  // The taskbar button shows this run's progress (from its begin to its
+  // end or its countdown).
+  bool taskbarInUse_ = false;
+  // What the system took last, when it took the last call.
+  bool taskbarKnown_ = false;
   TaskbarProgress taskbarState_ = TaskbarProgress::None;
   uint64_t taskbarDone_ = 0;
   uint64_t taskbarTotal_ = 0;
