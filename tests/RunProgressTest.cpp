@@ -174,13 +174,17 @@ TEST_F(RunProgressTest, WithoutTheTaskbarsProgressTheTitleStillShowsIt) {
   Pass(250);
   EXPECT_EQ(host.FileProgress(5 * MiB), HostSignal::GoOn);
   EXPECT_EQ(Title(), Showing("0 files, 0 bytes copied  –  big.iso 25%"));
+  host.FileEnds(true);
+  Pass(250);
+  host.DirectoryEnds();
   // Once it is there, the button gets what is due at the next showing.
   tk.taskbarAvailable = true;
-  host.FileProgress(6 * MiB);
+  host.DirectoryEnds();
   EXPECT_TRUE(tk.taskbar.empty());
   Pass(250);
-  host.FileProgress(7 * MiB);
-  EXPECT_EQ(tk.taskbar, Taskbar{Share(7 * MiB, 20 * MiB)});
+  host.DirectoryEnds();
+  EXPECT_EQ(tk.taskbar, Taskbar{Busy});
+  EXPECT_EQ(Title(), Showing("1 file, 20.0 MB copied"));
 }
 
 // The run driver's ends, with the copies reported through the host the run
