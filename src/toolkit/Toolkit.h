@@ -580,6 +580,11 @@ struct ScreenMetrics {
   Rect workArea;
 };
 
+// What the taskbar button of the main form shows of a long activity: no
+// progress, busy without a measure, or a share of a total (in the normal
+// colour, as failed, or as paused).
+enum class TaskbarProgress { None, Indeterminate, Normal, Error, Paused };
+
 // ---- the application ---------------------------------------------------------------
 
 class Toolkit {
@@ -630,6 +635,11 @@ class Toolkit {
   // Hints: shown after the mouse rested pauseMs, hidden after hideMs, shown
   // after shortPauseMs when the mouse moves on while a hint is showing.
   virtual void SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) = 0;
+  // The progress on the main form's taskbar button: the state, and for
+  // Normal, Error and Paused `done` of `total`. False when the system did
+  // not take it (no main form, no taskbar button, a system without the
+  // taskbar's progress); nothing else follows from that.
+  virtual bool SetTaskbarProgress(TaskbarProgress state, uint64_t done, uint64_t total) = 0;
 
   // ---- creation (forms are created hidden)
   virtual std::unique_ptr<Form> CreateForm() = 0;

@@ -3,6 +3,7 @@
 #include "core/RunRecords.h"
 #include "platform/Platform.h"
 #include "ui/MainForm.h"
+#include "ui/RunProgress.h"
 
 namespace plovik {
 
@@ -142,13 +143,19 @@ void SetLanguage(uint8_t index) {
   SetMainCaption();
 }
 
-void SetMainCaption() {
-  if (FormMain == nullptr) return;
+std::string MainCaption() {
   std::string title = " " + RunOptions.ProgramBaseName;
   if (RunOptions.InstanceNumber != 1) {
     title += InstanceText + std::to_string(RunOptions.InstanceNumber) + ")";
   }
-  FormMain->Self->SetCaption(title);
+  return title;
+}
+
+// During a run the title carries its progress, in the language in force.
+void SetMainCaption() {
+  if (FormMain == nullptr) return;
+  const std::string title = ProgressTitle(MainCaption(), TitleProgress, LanguageIndex);
+  if (FormMain->Self->Caption() != title) FormMain->Self->SetCaption(title);
 }
 
 void MenuItemLanguageOnClick(MenuItem& item) {

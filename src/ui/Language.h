@@ -30,7 +30,9 @@ std::string InstanceTextFor(uint8_t languageIndex);
 // then sets HelpFileName (and the toolkit's help file) and the title.
 void SetLanguage(uint8_t index);
 // The title bar: a blank and ProgramBaseName, with the instance number
-// behind it from the second instance on.
+// behind it from the second instance on; during a run, its progress
+// behind that (RunProgress.h).
+std::string MainCaption();
 void SetMainCaption();
 // Both language entries of the menu: their tag is the language.
 void MenuItemLanguageOnClick(MenuItem& item);

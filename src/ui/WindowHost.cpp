@@ -114,14 +114,16 @@ HostSignal WindowHost::Requests() const {
 
 // ---- progress --------------------------------------------------------------------------------
 
-void WindowHost::FileBegins(const std::string&, uint64_t) {
+void WindowHost::FileBegins(const std::string& path, uint64_t size) {
   copying_ = true;
   RunState.CopyAbortRequested = false;
   Tk().SetScreenCursor(CursorKind::Hourglass);
+  progress_.FileBegins(path, size);
 }
 
 // The cursor is the default one while the user may press Abort.
-HostSignal WindowHost::FileProgress(uint64_t) {
+HostSignal WindowHost::FileProgress(uint64_t bytesDone) {
+  progress_.FileProgress(bytesDone);
   Tk().SetScreenCursor(CursorKind::Default);
   Tk().ProcessMessages();
   const HostSignal signal = Requests();
@@ -129,16 +131,18 @@ HostSignal WindowHost::FileProgress(uint64_t) {
   return signal;
 }
 
-void WindowHost::FileEnds(bool) {
+void WindowHost::FileEnds(bool copied) {
   copying_ = false;
   Tk().SetScreenCursor(CursorKind::Default);
+  progress_.FileEnds(copied);
 }
 
-void WindowHost::DirectoryEnds() {}
+void WindowHost::DirectoryEnds() { progress_.ShowWhenDue(); }
 
 // ---- the window during a run ---------------------------------------------------------------
 
 void WindowHost::LockInputs() {
+  progress_.Begin();
   if (FormMain == nullptr) return;
   TFormMain& f = *FormMain;
   f.BitBtnSettings->SetEnabled(false);
@@ -157,6 +161,7 @@ void WindowHost::LockInputs() {
 }
 
 void WindowHost::ResetWindow(bool focusLongProtocol) {
+  progress_.End();
   if (FormMain == nullptr) return;
   TFormMain& f = *FormMain;
   f.BitBtnSettings->SetEnabled(true);
@@ -251,7 +256,9 @@ void WindowHost::BringToFront() {
   if (FormMain != nullptr && FormMain->Self->Visible()) FormMain->Self->SetFocus();
 }
 
+// The title keeps the run's final figures while the countdown runs.
 void WindowHost::CountdownStep(bool shown) {
+  progress_.Finish();
   if (FormMain == nullptr) return;
   Button& abort = *FormMain->ButtonAbort;
   abort.SetHint(German() ? "Das Programmfenster offen halten.\rAnderenfalls wird es "
@@ -266,6 +273,7 @@ uintptr_t WindowHost::DialogOwner() const {
 }
 
 void WindowHost::EndProgram(int exitCode) {
+  progress_.End();
   RunState.ActivityState = Idle;
   Tk().Terminate(exitCode);
 }

@@ -1,6 +1,6 @@
 // The run host over the main window: protocol lines into the protocol, a
 // question as a message box, pending messages through the toolkit, progress
-// in the window, and the window's enabling rules during and after a run in
+// in the title bar and on the taskbar button, and the window's enabling rules during and after a run in
 // one place.
 #pragma once
 
@@ -10,6 +10,7 @@
 
 #include "core/RunHost.h"
 #include "toolkit/Toolkit.h"
+#include "ui/RunProgress.h"
 
 namespace plovik {
 
@@ -49,6 +50,7 @@ class WindowHost : public RunHost {
 
  private:
   bool copying_ = false;
+  ProgressDisplay progress_;
 };
 
 // The buttons that save and print the protocol follow its lines: both off

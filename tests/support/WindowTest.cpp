@@ -9,6 +9,7 @@
 #include "run/RunDriver.h"
 #include "ui/Language.h"
 #include "ui/ProtocolFile.h"
+#include "ui/RunProgress.h"
 
 namespace plovik::test {
 
@@ -39,6 +40,7 @@ void WindowTest::SetUp() {
   ProtocolCharWidth = 7;
   HelpFileName.clear();
   InstanceText.clear();
+  TitleProgress = ProgressFigures{};
   MinimizedFlag = false;
   RememberedWindowState = 0;
   CmdLineGiven = false;

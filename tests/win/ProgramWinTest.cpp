@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cwctype>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,54 @@ bool SaveScreenshot(const std::string& path) {
   bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
   bytes += pixels;
   return WriteWholeFile(path, bytes);
+}
+
+// A file of `size` bytes, written in blocks.
+bool WriteLargeFile(const std::string& path, uint64_t size) {
+  HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const std::string block = Pattern(size_t(4) << 20, 11);
+  bool written = true;
+  for (uint64_t done = 0; done < size && written; done += block.size()) {
+    DWORD wrote = 0;
+    written = WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &wrote, nullptr) &&
+              wrote == block.size();
+  }
+  return CloseHandle(file) && written;
+}
+
+BOOL CALLBACK SearchMainForm(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (owner != search->first || std::wstring(className) != L"PlovikForm") return TRUE;
+  search->second = window;
+  return FALSE;
+}
+
+// The program's main window: its only form while it starts and runs.
+HWND FindMainForm(DWORD processId) {
+  std::pair<DWORD, HWND> search{processId, nullptr};
+  EnumWindows(SearchMainForm, reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+std::wstring WindowTitle(HWND window) {
+  wchar_t title[512] = {};
+  GetWindowTextW(window, title, 512);
+  return title;
+}
+
+// The percentage at the end of a title ("... big.bin 42%"), or -1.
+int TrailingPercent(const std::wstring& title) {
+  if (title.empty() || title.back() != L'%') return -1;
+  size_t digits = title.size() - 1;
+  while (digits > 0 && iswdigit(title[digits - 1])) --digits;
+  if (digits == title.size() - 1) return -1;
+  return std::stoi(title.substr(digits, title.size() - 1 - digits));
 }
 
 class ProgramWinTest : public ::testing::Test {
@@ -191,6 +241,41 @@ TEST_F(ProgramWinTest, TheWaitingPanelShowsWhileAnotherInstanceUpdates) {
   EXPECT_EQ(second.Wait(ProgramWaitMs), 0);
   EXPECT_EQ(ReadWholeFile(root + "\\One\\held.txt"), "held by another program");
   EXPECT_EQ(ReadWholeFile(root + "\\Two\\held.txt"), "held by another program");
+}
+
+TEST_F(ProgramWinTest, TheTitleShowsHowFarALargeFileIsCopiedAndIsNormalAgainAfterTheRun) {
+  const std::string src = root + "\\Data", dst = root + "\\Backup";
+  CreateDirectoryW(LongPath(src).c_str(), nullptr);
+  constexpr uint64_t Size = uint64_t(512) << 20;
+  ASSERT_TRUE(WriteLargeFile(src + "\\big.bin", Size));
+  ProgramProcess program;
+  ASSERT_TRUE(program.Start(exe, appData, Quoted(src) + " " + Quoted(dst) + " /a /l"));
+  // The titles while the file is copied, until the saved log tells that
+  // the run has ended.
+  std::vector<std::wstring> titles;
+  HWND window = nullptr;
+  const ULONGLONG start = GetTickCount64();
+  while (GetTickCount64() - start < ProgramWaitMs && !Exists(dst + "\\PLOVIK-LOG.TXT")) {
+    if (window == nullptr) window = FindMainForm(program.Id());
+    const std::wstring title = window != nullptr ? WindowTitle(window) : L"";
+    if (!title.empty() && (titles.empty() || titles.back() != title)) titles.push_back(title);
+    Sleep(5);
+  }
+  ASSERT_NE(window, nullptr);
+  std::wstring shown;
+  for (const std::wstring& title : titles) {
+    std::printf("  title: %ls\n", title.c_str());
+    const int percent = TrailingPercent(title);
+    if (percent > 0 && percent < 100 && title.find(L"big.bin ") != std::wstring::npos) shown = title;
+  }
+  EXPECT_FALSE(shown.empty()) << "no title showed the file's share while it was copied";
+  EXPECT_EQ(shown.rfind(L" plovik  \u2013  0 files, 0 bytes copied  \u2013  big.bin ", 0), 0u);
+  // Once the run has ended the title is the program's own again.
+  std::wstring after;
+  for (int i = 0; i < 200 && (after = WindowTitle(window)) != L" plovik"; ++i) Sleep(50);
+  EXPECT_EQ(after, L" plovik");
+  EXPECT_EQ(program.CloseAndWait(window, ProgramWaitMs), 0);
+  EXPECT_EQ(FileSize(dst + "\\big.bin"), Size);
 }
 
 TEST_F(ProgramWinTest, InstancesStartedTogetherNeverUpdateAtTheSameTime) {

@@ -194,6 +194,12 @@ void HeadlessToolkit::SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) {
   hintTimes = HintTimes{pauseMs, hideMs, shortPauseMs};
 }
 
+bool HeadlessToolkit::SetTaskbarProgress(TaskbarProgress state, uint64_t done, uint64_t total) {
+  if (mainForm_ == nullptr || !taskbarAvailable) return false;
+  taskbar.push_back(TaskbarRecord{state, done, total});
+  return true;
+}
+
 // ---- forms and their order --------------------------------------------------
 
 void HeadlessToolkit::AddForm(HeadlessForm& form) { zOrder_.push_back(&form); }

@@ -58,6 +58,13 @@ struct PopupRecord {
   std::vector<bool> checks;           // their check marks, as shown
 };
 
+struct TaskbarRecord {
+  TaskbarProgress state;
+  uint64_t done;
+  uint64_t total;
+  bool operator==(const TaskbarRecord&) const = default;
+};
+
 struct HintTimes {
   int pauseMs = 0;
   int hideMs = 0;
@@ -111,6 +118,9 @@ class HeadlessToolkit : public Toolkit {
   // Records the help file shown; true when there is one and helpAvailable.
   bool ShowHelp() override;
   void SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) override;
+  // Recorded in taskbar while there is a main form and taskbarAvailable;
+  // false otherwise, as on a system without the taskbar's progress.
+  bool SetTaskbarProgress(TaskbarProgress state, uint64_t done, uint64_t total) override;
 
   std::unique_ptr<Form> CreateForm() override;
   std::unique_ptr<Panel> CreatePanel(Container& parent) override;
@@ -203,6 +213,9 @@ class HeadlessToolkit : public Toolkit {
   std::vector<std::string> helpShown;
   bool helpAvailable = true;
   HintTimes hintTimes;
+  // The taskbar button's progress as the program set it, in order.
+  std::vector<TaskbarRecord> taskbar;
+  bool taskbarAvailable = true;
   int applicationBroughtToFront = 0;
 
   // The live forms, front first.

@@ -10,6 +10,7 @@
 #include "lib/Wide.h"
 #include "toolkit/win32/Win32HelpWindow.h"
 #include "toolkit/win32/Win32Printer.h"
+#include "toolkit/win32/Win32Taskbar.h"
 
 namespace plovik {
 
@@ -52,6 +53,7 @@ Win32Toolkit::Win32Toolkit(void* instance)
 }
 
 Win32Toolkit::~Win32Toolkit() {
+  taskbar_.reset();
   helpWindow_.reset();
   printer_.reset();
   tooltip_.Reset();

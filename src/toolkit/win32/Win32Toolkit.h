@@ -23,6 +23,7 @@ namespace plovik {
 
 class Win32HelpWindow;
 class Win32Printer;
+class Win32Taskbar;
 
 class Win32Toolkit : public Toolkit {
  public:
@@ -82,6 +83,9 @@ class Win32Toolkit : public Toolkit {
   std::string HelpFile() const override { return helpFile_; }
   bool ShowHelp() override;
   void SetHintTimes(int pauseMs, int hideMs, int shortPauseMs) override;
+  // Through the taskbar's progress interface, made on the first call
+  // (Win32Taskbar.cpp).
+  bool SetTaskbarProgress(TaskbarProgress state, uint64_t done, uint64_t total) override;
 
   // ---- creation
   std::unique_ptr<Form> CreateForm() override;
@@ -156,6 +160,7 @@ class Win32Toolkit : public Toolkit {
   int hintPauseMs_ = -1, hintHideMs_ = -1, hintShortPauseMs_ = -1;  // -1: the system's
   std::unique_ptr<Win32HelpWindow> helpWindow_;
   std::unique_ptr<Win32Printer> printer_;
+  std::unique_ptr<Win32Taskbar> taskbar_;
 };
 
 // Disables every enabled, visible top-level window of the thread for the
