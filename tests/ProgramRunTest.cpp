@@ -265,6 +265,8 @@ TEST_P(RefusedAutomaticRunTest, EndsWithExitCodeThreeAndUpdatesNothing) {
   EXPECT_TRUE(DebugWindowReady);
   EXPECT_FALSE(fs.Exists("D:\\Backup\\a.txt"));
   EXPECT_TRUE(tk.scriptErrors.empty());
+  // A malformed command line opens the window as "/?" does, but no help.
+  EXPECT_TRUE(tk.helpShown.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -298,14 +300,35 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 // Help asked for on the command line is no refusal: the window opens with
-// the stored options, and no run means exit code 0.
-TEST_F(ProgramRunTest, HelpOpensTheWindowWithoutARunAndExitCodeZero) {
+// the stored options and the help of the window's language beside it, and
+// no run means exit code 0.
+TEST_F(ProgramRunTest, HelpOpensTheWindowAndTheHelpWithoutARunAndExitCodeZero) {
   CloseWhenIdle();
   EXPECT_EQ(RunWith("/?"), RunCompleted);
   EXPECT_TRUE(DebugWindowReady);
   EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_EQ(tk.helpShown, Lines{"C:\\Plovik\\English.HLP"});
   EXPECT_EQ(fs.Content(SettingsPath), "");
   EXPECT_EQ(RunOptions.SubDirFlag, true);  // the stored options
+}
+
+// An automatic start with "/?" is cancelled and shows the help, in German
+// for a German window.
+TEST_F(ProgramRunTest, HelpWithAnAutomaticStartShowsTheHelpOfTheWindowsLanguage) {
+  GiveSettings("[General]\r\nLanguage=1\r\n");
+  CloseWhenIdle();
+  EXPECT_EQ(RunWith("/a /?"), RunCompleted);
+  EXPECT_EQ(tk.helpShown, Lines{"C:\\Plovik\\German.HLP"});
+  EXPECT_TRUE(DebugWindowReady);
+}
+
+// "/?" with a path is a malformed command line: its message, but no help.
+TEST_F(ProgramRunTest, AMalformedCommandLineWithHelpShowsItsMessageButNoHelp) {
+  CloseWhenIdle();
+  RunWith("/? C:\\Data");
+  EXPECT_FALSE(tk.dialogs.empty());
+  EXPECT_TRUE(tk.helpShown.empty());
+  EXPECT_TRUE(DebugWindowReady);
 }
 
 // A failed save of the log at the end of an automatic run: the failure

@@ -47,6 +47,10 @@ constexpr uint16_t KeyD = 'D';
 WindowHost windowHost;
 UnattendedHost unattendedHost;
 
+// "/?" asked for the help (a malformed command line, which also opens the
+// window with the stored options, did not).
+bool HelpAsked = false;
+
 void InstallMainHandlers() {
   FormMainHandlers handlers = FormMain->Handlers;
   handlers.FormMainOnKeyDown = FormMainOnKeyDown;
@@ -144,6 +148,8 @@ bool CreateWindows() {
   }
   Tk().ProcessMessages();
   CreateFormDebug();
+  // The description of the command line beside the window it opened.
+  if (HelpAsked) OpenHelp();
   return true;
 }
 
@@ -284,6 +290,7 @@ void TakeCommandLine() {
       request, CommandLineControls{*f.EditSrcDir, *f.EditDstDir, *f.ComboBoxSrcFile,
                                    *f.ComboBoxIgnFile});
   ApplyCommandLineRule(outcome, Settings.StoredOptions);
+  HelpAsked = request.given.help && !RunOptions.ErrorFlag;
   // An automatic run that the command line itself kept from starting (a
   // malformed command line, no paths, the question about the source) was
   // refused by its input; help asked for with "/?" is no refusal.

@@ -36,28 +36,6 @@ std::vector<std::string> LogLines(const std::string& path) {
   return lines;
 }
 
-struct PanelSearch {
-  DWORD processId;
-  const std::wstring* text;
-  HWND found;
-};
-
-BOOL CALLBACK SearchShownText(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<PanelSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-  search->found = ProgramProcess::ChildWithText(window, *search->text);
-  return search->found == nullptr;
-}
-
-// A visible window of the process with a visible child showing the text.
-HWND FindShownText(DWORD processId, const std::wstring& text) {
-  PanelSearch search{processId, &text, nullptr};
-  EnumWindows(SearchShownText, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // The whole screen as a 24-bit BMP file.
 bool SaveScreenshot(const std::string& path) {
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -200,7 +178,7 @@ TEST_F(ProgramWinTest, ARefusedRunLeavesTheWindowOpenAndEndsWithExitCodeThree) {
   // The containment box, answered with its only button.
   ASSERT_TRUE(program.PressButton(L"Fehler", L"&Abbrechen", ProgramWaitMs));
   EXPECT_EQ(program.Wait(2000), -1) << "the program ended instead of staying open";
-  const HWND window = FindShownText(program.Id(), L"Start");
+  const HWND window = program.ShownText(L"Start");
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(program.CloseAndWait(GetAncestor(window, GA_ROOT), ProgramWaitMs), 3);
   EXPECT_FALSE(Exists(src + "\\Backup"));
@@ -223,7 +201,7 @@ TEST_F(ProgramWinTest, TheWaitingPanelShowsWhileAnotherInstanceUpdates) {
   const std::wstring waiting = L"Waiting for other instances of plovik to finish copying.";
   HWND panel = nullptr;
   for (int i = 0; i < 300 && panel == nullptr; ++i, Sleep(100))
-    panel = FindShownText(second.Id(), waiting);
+    panel = second.ShownText(waiting);
   ASSERT_NE(panel, nullptr) << "no waiting panel";
   Sleep(500);
   char folder[MAX_PATH] = {};

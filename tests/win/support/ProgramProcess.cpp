@@ -38,6 +38,12 @@ struct WindowSearch {
   HWND found;
 };
 
+struct ShownTextSearch {
+  DWORD processId;
+  const std::wstring* text;
+  HWND found;
+};
+
 struct ChildSearch {
   const std::wstring* text;
   HWND found;
@@ -65,6 +71,15 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
     return FALSE;
   }
   return TRUE;
+}
+
+BOOL CALLBACK MatchShownText(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<ShownTextSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  search->found = ProgramProcess::ChildWithText(window, *search->text);
+  return search->found == nullptr;
 }
 
 }  // namespace
@@ -112,6 +127,12 @@ HWND ProgramProcess::FindWindowTitled(const std::wstring& title, DWORD timeoutMs
 HWND ProgramProcess::ChildWithText(HWND window, const std::wstring& text) {
   ChildSearch search{&text, nullptr};
   EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND ProgramProcess::ShownText(const std::wstring& text) const {
+  ShownTextSearch search{process_.dwProcessId, &text, nullptr};
+  EnumWindows(MatchShownText, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -43,6 +43,9 @@ class ProgramProcess {
   HWND WindowTitled(const std::wstring& title) const;
   // A visible child window of a top-level window with this text, or null.
   static HWND ChildWithText(HWND window, const std::wstring& text);
+  // A visible child window with this text in any visible top-level window
+  // of the program (a panel's caption, a button), or null.
+  HWND ShownText(const std::wstring& text) const;
   // Presses the button with this caption (with its "&") in a visible
   // window of the program titled `title`, once one shows; false when none
   // showed in time.
