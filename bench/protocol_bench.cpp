@@ -32,6 +32,7 @@
 #include "core/Protocol.h"
 #include "core/RunRecords.h"
 #include "toolkit/headless/Headless.h"
+#include "ui/WindowHost.h"
 #ifdef _WIN32
 #include "app/UnitMain.h"
 #include "platform/win32/Win32Platform.h"
@@ -157,8 +158,8 @@ Measurement MeasureHeadless(int lines) {
   form->SetBounds(40, 40, 800, 580);
   std::unique_ptr<Memo> memo = toolkit.CreateMemo(*form);
   memo->SetBounds(8, 40, 760, 480);
-  BindProtocol(ProtocolControls{memo.get(), nullptr, nullptr, nullptr, nullptr});
-  memo->SetOnChange([](NotifyEvent&) { MemoProtocolOnChange(); });
+  BindProtocol(ProtocolControls{memo.get(), nullptr, nullptr});
+  memo->SetOnChange([](NotifyEvent&) { UpdateLogButtons(); });
   ProtocolClear();
   RunState.ActivityState = Updating;
   const Measurement result = Stream(lines, 1e9);

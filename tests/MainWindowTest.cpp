@@ -387,6 +387,41 @@ TEST_F(MainWindowTest, WindowKeysToggleDebugSelectTheProtocolAndPressAbort) {
   EXPECT_EQ(fs.Beeps(), std::vector<BeepKind>{BeepKind::Default});
 }
 
+// Save and Print follow the protocol's lines while the window is idle,
+// the user's own typing included; during a run they stay as the run set
+// them, except that the run's fresh protocol turns them off.
+TEST_F(MainWindowTest, SaveAndPrintFollowTheProtocolWhileIdleAndStayPutDuringARun) {
+  TFormMain& f = F();
+  Memo& memo = *f.MemoProtocol;
+  EXPECT_FALSE(f.ButtonSaveLog->Enabled());
+  EXPECT_FALSE(f.ButtonPrintLog->Enabled());
+  ProtocolAdd("line");
+  EXPECT_TRUE(f.ButtonSaveLog->Enabled());
+  EXPECT_EQ(f.ButtonPrintLog->Enabled(), PrinterAvailable);
+  PrinterAvailable = true;
+  ProtocolAdd("");
+  EXPECT_TRUE(f.ButtonPrintLog->Enabled());
+  ProtocolClear();
+  EXPECT_FALSE(f.ButtonSaveLog->Enabled());
+  EXPECT_FALSE(f.ButtonPrintLog->Enabled());
+  memo.Append("typed by the user");
+  EXPECT_TRUE(f.ButtonSaveLog->Enabled());
+  memo.Clear();
+  EXPECT_FALSE(f.ButtonSaveLog->Enabled());
+
+  RunState.ActivityState = Updating;
+  ProtocolAdd("during the run");
+  EXPECT_FALSE(f.ButtonSaveLog->Enabled());
+  f.ButtonSaveLog->SetEnabled(true);
+  f.ButtonPrintLog->SetEnabled(true);
+  ProtocolAdd("more");
+  EXPECT_TRUE(f.ButtonSaveLog->Enabled());
+  ProtocolClear();
+  EXPECT_FALSE(f.ButtonSaveLog->Enabled());
+  EXPECT_FALSE(f.ButtonPrintLog->Enabled());
+  RunState.ActivityState = Idle;
+}
+
 TEST_F(MainWindowTest, AClosingWhileBusyIsRefusedAndTurnedIntoRequests) {
   RunState.ActivityState = Printing;
   tk.answers = {ModalNo, ModalYes};

@@ -177,45 +177,6 @@ TEST_F(ProtocolTest, DebugLinesGoToTheProtocolUntilTheDebugWindowIsReady) {
   EXPECT_FALSE(eventServed) << "a debug line into the debug window serves no events";
 }
 
-TEST_F(ProtocolTest, SaveAndPrintFollowTheContentWhileIdle) {
-  EXPECT_FALSE(saveButton->Enabled());
-  EXPECT_FALSE(printButton->Enabled());
-
-  ProtocolAdd("line");
-  EXPECT_TRUE(saveButton->Enabled());
-  EXPECT_FALSE(printButton->Enabled());  // no printer
-
-  PrinterAvailable = true;
-  ProtocolAdd("");
-  EXPECT_TRUE(saveButton->Enabled());
-  EXPECT_TRUE(printButton->Enabled());
-
-  ProtocolClear();
-  EXPECT_FALSE(saveButton->Enabled());
-  EXPECT_FALSE(printButton->Enabled());
-
-  memo->Append("typed by the user");
-  EXPECT_TRUE(saveButton->Enabled());
-  memo->Clear();
-  EXPECT_FALSE(saveButton->Enabled());
-  EXPECT_FALSE(printButton->Enabled());
-}
-
-TEST_F(ProtocolTest, BusyWindowLeavesTheButtonsAlone) {
-  PrinterAvailable = true;
-  RunState.ActivityState = Updating;
-  ProtocolClear();
-  ProtocolAdd("during the run");
-  EXPECT_FALSE(saveButton->Enabled());
-  EXPECT_FALSE(printButton->Enabled());
-
-  saveButton->SetEnabled(true);
-  printButton->SetEnabled(true);
-  memo->Clear();
-  EXPECT_TRUE(saveButton->Enabled());
-  EXPECT_TRUE(printButton->Enabled());
-}
-
 TEST_F(ProtocolTest, CharWidthIsMeasuredInTheMemosFont) {
   Font shownFont;
   tk.actions.push_back([&] {
@@ -245,14 +206,11 @@ TEST_F(ProtocolTest, TheProtocolKeepsItsLinesWithoutAWindow) {
   ProtocolAdd("kept");
   DebugAdd("debug");
   ProtocolFailure("failure");
-  MemoProtocolOnChange();
   MeasureProtocolCharWidth();
   ComputeProtocolWidths();
   const std::vector<std::string> written = {"kept", "debug", "****** failure ******", ""};
   EXPECT_EQ(ProtocolText().All(), written);
   EXPECT_EQ(ProtocolLastCount, 4);
-  // The unbound controls are left alone: a bound Save button would be on.
-  EXPECT_FALSE(saveButton->Enabled());
 
   // A memo bound later shows the protocol as it stands.
   auto later = tk.CreateMemo(*form);

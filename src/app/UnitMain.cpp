@@ -350,9 +350,7 @@ void WriteFlagDump() {
 
 void FinishCreation() {
   TFormMain& f = *FormMain;
-  const bool hasLines = f.MemoProtocol->Count() > 0;
-  f.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
-  f.ButtonSaveLog->SetEnabled(hasLines);
+  SetLogButtons(f);
   RunState.QuitAtStartup = false;
   RunState.ActivityState = Idle;
 }

@@ -129,16 +129,7 @@ void ProtocolClear() {
   ProtocolText().Clear();
   ProtocolLastCount = 0;
   ForgetCut();
-  if (bound.ButtonPrintLog != nullptr) bound.ButtonPrintLog->SetEnabled(false);
-  if (bound.ButtonSaveLog != nullptr) bound.ButtonSaveLog->SetEnabled(false);
   Tk().ProcessMessages();
-}
-
-void MemoProtocolOnChange() {
-  if (RunState.ActivityState != Idle) return;
-  const bool hasLines = ProtocolText().Count() > 0;
-  if (bound.ButtonPrintLog != nullptr) bound.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
-  if (bound.ButtonSaveLog != nullptr) bound.ButtonSaveLog->SetEnabled(hasLines);
 }
 
 void MeasureProtocolCharWidth() {

@@ -18,8 +18,6 @@ namespace plovik {
 // show the protocol's lines.
 struct ProtocolControls {
   Memo* MemoProtocol = nullptr;
-  Button* ButtonSaveLog = nullptr;
-  Button* ButtonPrintLog = nullptr;
   Label* LabelMemoProtocolFont = nullptr;  // hidden measuring label
   Memo* MemoDebug = nullptr;               // the debug window's memo
 };
@@ -46,8 +44,6 @@ int ProtocolLineCount();
 std::vector<std::string> CurrentProtocolLines();
 void DebugAdd(const std::string& line);
 void ProtocolClear();
-// The memo's change event.
-void MemoProtocolOnChange();
 // Measures ProtocolCharWidth on the hidden label in the memo's font.
 void MeasureProtocolCharWidth();
 // ProtocolLineChars and ProtocolPathChars from the memo's client width.

@@ -4,6 +4,7 @@
 #include "ui/Language.h"
 #include "ui/MainFormHandlers.h"
 #include "ui/ProtocolFile.h"
+#include "ui/WindowHost.h"
 
 namespace plovik {
 
@@ -230,7 +231,7 @@ void WireControls(TFormMain& f) {
   f.ButtonTest->SetOnClick(ButtonTestOnClick);
   f.ButtonPrintLog->SetOnClick(ButtonPrintLogOnClick);
   f.ButtonSaveLog->SetOnClick(ButtonSaveLogOnClick);
-  f.MemoProtocol->SetOnChange([](NotifyEvent&) { MemoProtocolOnChange(); });
+  f.MemoProtocol->SetOnChange([](NotifyEvent&) { UpdateLogButtons(); });
 }
 
 void WireMenu(TFormMain& f) {
@@ -274,8 +275,6 @@ TFormMain::~TFormMain() {
   if (bound.MemoProtocol == MemoProtocol.get()) {
     ProtocolControls rest = bound;
     rest.MemoProtocol = nullptr;
-    rest.ButtonSaveLog = nullptr;
-    rest.ButtonPrintLog = nullptr;
     rest.LabelMemoProtocolFont = nullptr;
     BindProtocol(rest);
   }
@@ -293,8 +292,6 @@ TFormMain& CreateFormMain() {
   CreateControls(*f);
   ProtocolControls controls = BoundProtocol();
   controls.MemoProtocol = f->MemoProtocol.get();
-  controls.ButtonSaveLog = f->ButtonSaveLog.get();
-  controls.ButtonPrintLog = f->ButtonPrintLog.get();
   controls.LabelMemoProtocolFont = f->LabelMemoProtocolFont.get();
   BindProtocol(controls);
   WireControls(*f);

@@ -12,6 +12,7 @@
 #include "lib/XStrings.h"
 #include "ui/MainForm.h"
 #include "ui/Messages.h"
+#include "ui/WindowHost.h"
 
 namespace plovik {
 
@@ -101,7 +102,7 @@ class RunButtonsLock {
   ~RunButtonsLock() {
     RunState.ActivityState = Idle;
     if (FormMain != nullptr) FormMain->ButtonStart->SetEnabled(startWasEnabled_);
-    MemoProtocolOnChange();
+    UpdateLogButtons();
     if (RunState.CloseRequested) Tk().Terminate();
   }
 

@@ -170,9 +170,7 @@ void WindowHost::ResetWindow(bool focusLongProtocol) {
   f.ButtonStart->SetEnabled(true);
   f.ButtonStart->SetDefault(true);
   f.ButtonSwapDir->SetEnabled(true);
-  const bool hasLines = f.MemoProtocol->Count() > 0;
-  f.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
-  f.ButtonSaveLog->SetEnabled(hasLines);
+  SetLogButtons(f);
   f.CheckBoxSubDir->SetEnabled(true);
   f.CheckBoxEmptySubDir->SetEnabled(RunOptions.SubDirFlag);
   f.CheckBoxReport->SetEnabled(true);
@@ -278,13 +276,18 @@ void WindowHost::EndProgram(int exitCode) {
   Tk().Terminate(exitCode);
 }
 
-void UpdateLogButtons() {
-  if (FormMain == nullptr) return;
-  TFormMain& f = *FormMain;
-  const bool hasLines = f.MemoProtocol->Count() > 0;
-  if (hasLines && RunState.ActivityState != Idle) return;
+void SetLogButtons(TFormMain& f) {
+  const bool hasLines = ProtocolText().Count() > 0;
   f.ButtonPrintLog->SetEnabled(hasLines && PrinterAvailable);
   f.ButtonSaveLog->SetEnabled(hasLines);
+}
+
+// While busy, a protocol with lines leaves the buttons as the run set
+// them; an empty one (the run's fresh protocol) turns them off.
+void UpdateLogButtons() {
+  if (FormMain == nullptr) return;
+  if (ProtocolText().Count() > 0 && RunState.ActivityState != Idle) return;
+  SetLogButtons(*FormMain);
 }
 
 }  // namespace plovik

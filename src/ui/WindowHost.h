@@ -14,6 +14,8 @@
 
 namespace plovik {
 
+struct TFormMain;
+
 class WindowHost : public RunHost {
  public:
   void Protocol(const std::string& line) override;
@@ -57,5 +59,8 @@ class WindowHost : public RunHost {
 // while it is empty; with lines, and only while the window is idle, Save
 // on and Print on when there is a printer.
 void UpdateLogButtons();
+// The same rule regardless of the window's state (at the end of a run and
+// of the start-up).
+void SetLogButtons(TFormMain& f);
 
 }  // namespace plovik

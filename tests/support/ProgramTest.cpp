@@ -25,18 +25,13 @@ void ProgramTest::SetUp() {
   memo = tk.CreateMemo(*form);
   memo->SetBounds(0, 200, 1000, 400);
   debugMemo = tk.CreateMemo(*form);
-  saveButton = tk.CreateButton(*form);
-  printButton = tk.CreateButton(*form);
   fontLabel = tk.CreateLabel(*form);
   fontLabel->SetCaption("XXXXXXXXXX");
   ProtocolControls controls;
   controls.MemoProtocol = memo.get();
-  controls.ButtonSaveLog = saveButton.get();
-  controls.ButtonPrintLog = printButton.get();
   controls.LabelMemoProtocolFont = fontLabel.get();
   controls.MemoDebug = debugMemo.get();
   BindProtocol(controls);
-  memo->SetOnChange([](NotifyEvent&) { MemoProtocolOnChange(); });
   DebugWindowReady = false;
   PrinterAvailable = false;
   ProtocolClear();

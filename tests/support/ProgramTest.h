@@ -30,8 +30,6 @@ class ProgramTest : public ::testing::Test {
   std::unique_ptr<Form> form;
   std::unique_ptr<Memo> memo;
   std::unique_ptr<Memo> debugMemo;
-  std::unique_ptr<Button> saveButton;
-  std::unique_ptr<Button> printButton;
   std::unique_ptr<Label> fontLabel;
 };
 
