@@ -294,11 +294,16 @@ TEST_F(FilesTest, FilesOfEverySizeArriveWholeWithTheSourcesDate) {
     fs.Drive('D').sectorSize = c.sector;
     MakeSource(c.size);
     MakeOldDestination();
+    tk.hourglassCount = 0;
     const Outcome out = Copy(Src, Dst, c.bufferSize);
     EXPECT_EQ(out.result, 0);
     EXPECT_EQ(out.error, 0);
     ASSERT_EQ(fs.Content(Dst).size(), c.size);
     ExpectCopied();
+    // The hourglass shows once a full block is done, and the
+    // cursor is the default one again afterwards.
+    EXPECT_EQ(tk.hourglassCount > 0, c.size >= c.bufferSize);
+    EXPECT_EQ(tk.cursor, CursorKind::Default);
   }
 }
 

@@ -114,26 +114,32 @@ HostSignal WindowHost::Requests() const {
 
 // ---- progress --------------------------------------------------------------------------------
 
+// A file's copy shows the hourglass once a block of it is done, so a large
+// file shows it while a small one, copied before a person could see the
+// cursor change, costs no cursor calls (two system calls a file, about a
+// fifth of a small file's time under Wine).
 void WindowHost::FileBegins(const std::string& path, uint64_t size) {
   copying_ = true;
+  hourglass_ = false;
   RunState.CopyAbortRequested = false;
-  Tk().SetScreenCursor(CursorKind::Hourglass);
   progress_.FileBegins(path, size);
 }
 
 // The cursor is the default one while the user may press Abort.
 HostSignal WindowHost::FileProgress(uint64_t bytesDone) {
   progress_.FileProgress(bytesDone);
-  Tk().SetScreenCursor(CursorKind::Default);
+  if (hourglass_) Tk().SetScreenCursor(CursorKind::Default);
   Tk().ProcessMessages();
   const HostSignal signal = Requests();
-  if (signal == HostSignal::GoOn) Tk().SetScreenCursor(CursorKind::Hourglass);
+  hourglass_ = signal == HostSignal::GoOn && bytesDone > 0;
+  if (hourglass_) Tk().SetScreenCursor(CursorKind::Hourglass);
   return signal;
 }
 
 void WindowHost::FileEnds(bool copied) {
   copying_ = false;
-  Tk().SetScreenCursor(CursorKind::Default);
+  if (hourglass_) Tk().SetScreenCursor(CursorKind::Default);
+  hourglass_ = false;
   progress_.FileEnds(copied);
 }
 

@@ -52,6 +52,7 @@ class WindowHost : public RunHost {
 
  private:
   bool copying_ = false;
+  bool hourglass_ = false;  // set by this file's copy
   ProgressDisplay progress_;
 };
 
