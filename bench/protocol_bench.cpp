@@ -219,7 +219,7 @@ Measurement MeasureFullMemo() {
   form->SetVisible(true);
   std::unique_ptr<Memo> memo = Tk().CreateMemo(*form);
   memo->SetBounds(8, 40, 760, 480);
-  BindProtocol(ProtocolControls{memo.get(), nullptr, nullptr, nullptr, nullptr});
+  BindProtocol(ProtocolControls{memo.get(), nullptr, nullptr});
   ProtocolText().SetCapacity(static_cast<size_t>(FullMemoLines) * (SampleLine(0).size() + 2));
   ProtocolClear();
   int next = 0;

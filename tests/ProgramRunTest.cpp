@@ -231,6 +231,24 @@ TEST_F(ProgramRunTest, AnAutomaticRunWithoutTerminationLeavesTheWindowOpenAndIts
   EXPECT_FALSE(fs.Exists("D:\\Backup\\Sub"));
 }
 
+// A close that comes while the window is given back after the run (the
+// window shows Start again) closes the program like any close of an idle
+// window: no question about an update in progress, the run's exit code.
+TEST_F(ProgramRunTest, ACloseWhileTheWindowIsGivenBackAfterTheRunAsksNothing) {
+  bool runSeen = false;
+  tk.actions.push_back([&] {
+    if (FormMain == nullptr) return false;
+    runSeen = runSeen || RunState.RunActive;
+    if (!runSeen || !FormMain->ButtonStart->Enabled()) return false;
+    Close();
+    return true;
+  });
+  EXPECT_EQ(RunWith("C:\\Data D:\\Backup /a /l"), RunCompleted);
+  EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_TRUE(tk.Terminated());
+  EXPECT_EQ(fs.Content("D:\\Backup\\a.txt"), "alpha");
+}
+
 TEST_F(ProgramRunTest, ARefusedAutomaticRunKeepsTheWindowOpenWithExitCodeThree) {
   CloseWhenIdle();
   EXPECT_EQ(RunWith("C:\\Data\\.git D:\\Backup /a /t"), RunRefused);

@@ -119,9 +119,11 @@ void LeaveRun(const RunContext& run) {
     return EndProgram();
   if (!o.TerminateFlag || run.walk.answer == AnswerAbort || o.DebugFlag ||
       RunState.AbortRequested || RunState.CloseRequested) {
-    ResetAfterRun();
+    // The run is over: a close while the window is given back closes an
+    // idle window, without asking whether to abort the update.
     RunState.QuitAtStartup = false;
     RunState.ActivityState = Idle;
+    ResetAfterRun();
     return;
   }
   if (CountDown()) return EndProgram();

@@ -263,8 +263,7 @@ TEST_F(MainWindowWinTest, PrintsTheProtocolOnPagesWithHeadersMarginAndShortenedL
     line += std::to_string(i);
     ProtocolAdd(i == 3 ? longLine : line);
   }
-  NotifyEvent click{*FormMain->ButtonPrintLog};
-  ButtonPrintLogOnClick(click);
+  PrintProtocol();
   EXPECT_EQ(RunState.ActivityState, Idle);
 
   const PrintedPdf pdf = WaitForPrintedPdf(folder, RunOptions.ProgramBaseName);

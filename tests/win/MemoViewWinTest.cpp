@@ -153,8 +153,7 @@ TEST_F(MemoViewWinTest, KeysSelectAndEditAndTheProgramsSaveHoldsTheEdit) {
   const std::string folder = FreshTempDir("memo-save");
   ASSERT_FALSE(folder.empty());
   RunOptions.DstPath = folder;
-  NotifyEvent automatic{*memo};
-  ButtonSaveLogOnClick(automatic);
+  SaveProtocol(SaveMode::Automatic);
   const std::string saved = ReadWholeFile(folder + "\\PLOVIK-LOG.TXT");
   std::string expected = "ok\r\n\r\n";
   for (int i = 3; i < ProtocolLines; ++i) expected += LineOf(i) + "\r\n";
