@@ -303,10 +303,11 @@ TEST_F(FilesTest, FilesOfEverySizeArriveWholeWithTheSourcesDate) {
 }
 
 TEST_F(FilesTest, AFailedTrimFailsTheCopyInsteadOfLeavingItTooLong) {
-  MakeSource(1000);
+  MakeSource(65536 + 1000);
   MakeOldDestination();
-  // The partial copy is open while messages are processed; from then on it
-  // cannot be opened again, so the trim cannot reopen it.
+  // The partial copy is open while messages are processed between the
+  // blocks; from then on it cannot be opened again, so the trim cannot
+  // reopen it.
   tk.actions.push_back([&] {
     fs.FailOpen(Partial, 33);
     return true;
@@ -385,9 +386,11 @@ TEST_F(FilesTest, TheOldDestinationIsRemovedFirstOnlyWhenTheCopyFitsWithoutIt) {
   EXPECT_EQ(out.result, 0);
   ExpectCopied();
 
-  // When it fits beside the old destination, that stays until the rename.
+  // When it fits beside the old destination, that stays until the rename
+  // (seen between the blocks).
   fs.Drive('D').totalBytes = 100000;
   fs.MakeFile(Dst, std::string(6000, 'o'), OldDate);
+  MakeSource(70000);
   bool oldPresentDuringCopy = false;
   tk.actions.push_back([&] {
     oldPresentDuringCopy = fs.Exists(Dst);
