@@ -308,10 +308,11 @@ TEST_F(FilesTest, FilesOfEverySizeArriveWholeWithTheSourcesDate) {
 }
 
 TEST_F(FilesTest, AFailedTrimFailsTheCopyInsteadOfLeavingItTooLong) {
-  MakeSource(1000);
+  MakeSource(65536 + 1000);
   MakeOldDestination();
-  // The partial copy is open while messages are processed; from then on it
-  // cannot be opened again, so the trim cannot reopen it.
+  // The partial copy is open while messages are processed between the
+  // blocks; from then on it cannot be opened again, so the trim cannot
+  // reopen it.
   tk.actions.push_back([&] {
     fs.FailOpen(Partial, 33);
     return true;
@@ -390,9 +391,11 @@ TEST_F(FilesTest, TheOldDestinationIsRemovedFirstOnlyWhenTheCopyFitsWithoutIt) {
   EXPECT_EQ(out.result, 0);
   ExpectCopied();
 
-  // When it fits beside the old destination, that stays until the rename.
+  // When it fits beside the old destination, that stays until the rename
+  // (seen between the blocks).
   fs.Drive('D').totalBytes = 100000;
   fs.MakeFile(Dst, std::string(6000, 'o'), OldDate);
+  MakeSource(70000);
   bool oldPresentDuringCopy = false;
   tk.actions.push_back([&] {
     oldPresentDuringCopy = fs.Exists(Dst);
@@ -594,6 +597,27 @@ TEST_F(FilesTest, BothCopiesTakeTheStampTheSearchDeliveredWhenGiven) {
   ExpectSameContent(fs.Content(Dst), fs.Content(Src));
   EXPECT_EQ(fs.Date(Dst), SearchDate);
   EXPECT_EQ(fs.Attributes(Dst), uint32_t(AttrArchive | AttrHidden));
+}
+
+// The size the search delivered serves the space check and the progress
+// only: a source that grew or shrank since is copied as it is now, to its
+// last byte and not beyond, whether its end falls inside a sector or on a
+// block's border.
+TEST_F(FilesTest, ASourceWhoseSizeChangedSinceTheSearchIsCopiedAsItIsNow) {
+  for (const size_t actual : {size_t(1000), size_t(65536), size_t(65536 + 700), size_t(3 * 65536)}) {
+    for (const int64_t searched : {int64_t(0), int64_t(512), int64_t(actual) * 2}) {
+      SCOPED_TRACE(std::to_string(actual) + " bytes, searched " + std::to_string(searched));
+      MakeSource(actual);
+      CopyHints hints;
+      hints.sourceSize = searched;
+      (void)fs.RemoveFile(Dst);
+      EXPECT_EQ(CopyFileVerified(Src, Dst, {}, hints, &host).result, CopyOk);
+      EXPECT_EQ(fs.Content(Dst), fs.Content(Src));
+      (void)fs.RemoveFile(Dst);
+      EXPECT_EQ(CopyFilePlain(Src, Dst, hints, &host).Error(), 0u);
+      EXPECT_EQ(fs.Content(Dst), fs.Content(Src));
+    }
+  }
 }
 
 TEST_F(FilesTest, ThePlainCopyMakesRoomByRemovingTheOldDestinationOnlyWhenNeeded) {

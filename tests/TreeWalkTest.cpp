@@ -515,6 +515,35 @@ TEST_F(TreeWalkTest, PreCheckSeesTheSpaceTakenByEarlierCopies) {
   EXPECT_EQ(RunCounters.FilesCopied, 1);
 }
 
+// The walk's free-space estimate counts nothing back for the files that
+// copies replaced, so after a replaced file it stays far below the drive's
+// own answer. The verified copy makes room by removing the old copy first
+// whenever the free bytes it is handed fall short of the new file: handed
+// that low estimate, it would remove an old copy that the drive has room to
+// keep until the new one is complete.
+TEST_F(TreeWalkTest, TheVerifiedCopyKeepsTheOldCopyWhereTheDriveHasRoomBesideIt) {
+  constexpr size_t MiB = size_t(1) << 20;
+  fs.MakeFile("C:\\src\\a.bin", std::string(20 * MiB, 'a'), Noon);
+  fs.MakeFile("C:\\src\\b.bin", std::string(40 * MiB, 'b'), Noon);
+  fs.MakeFile("D:\\dst\\a.bin", std::string(20 * MiB, 'x'), Earlier);
+  fs.MakeFile("D:\\dst\\b.bin", std::string(30 * MiB, 'y'), Earlier);
+  fs.Drive('D').totalBytes = static_cast<int64_t>(100 * MiB);  // 50 MiB free
+  RunOptions.VerifyFlag = true;
+  bool oldKeptDuringCopy = false;
+  tk.actions.push_back([&] {
+    // Between the blocks of b.bin's copy.
+    if (RunCounters.FilesCopied < 1 || !fs.Exists(PartialCopyPath("D:\\dst\\b.bin")))
+      return false;
+    oldKeptDuringCopy = fs.Content("D:\\dst\\b.bin") == std::string(30 * MiB, 'y');
+    return true;
+  });
+  Walk();
+  EXPECT_EQ(RunCounters.FilesCopied, 2);
+  EXPECT_TRUE(tk.dialogs.empty());
+  EXPECT_TRUE(oldKeptDuringCopy);
+  EXPECT_EQ(fs.Content("D:\\dst\\b.bin"), std::string(40 * MiB, 'b'));
+}
+
 // ---- directory creation failures ------------------------------------------
 
 struct CreateCase { const char* dst; const char* english; const char* german; };

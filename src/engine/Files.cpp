@@ -395,10 +395,16 @@ class VerifiedCopy {
           QuestionAbort);
       return Fail(ErrorHandleDiskFull);
     }
-    const Result<uint64_t> sourceSize = source_->Size();
-    if (!sourceSize) return Fail(sourceSize.Error());
-    sourceSize_ = *sourceSize;
-    const int64_t sourceBytes = static_cast<int64_t>(*sourceSize);
+    // The size the search delivered with the date the copy gets; asked of
+    // the source only when no search came before.
+    if (hints_.sourceSize >= 0) {
+      sourceSize_ = static_cast<uint64_t>(hints_.sourceSize);
+    } else {
+      const Result<uint64_t> sourceSize = source_->Size();
+      if (!sourceSize) return Fail(sourceSize.Error());
+      sourceSize_ = *sourceSize;
+    }
+    const int64_t sourceBytes = static_cast<int64_t>(sourceSize_);
     if (freeBytes + oldBytes < sourceBytes) {
       Ask(QuestionKind::NoRoom,
           std::string("Not enough free space on drive  ") + dstLetter_ + ":  for file  " + "\r" +
@@ -437,12 +443,14 @@ class VerifiedCopy {
     return Fail(ErrorUserAbort);
   }
 
+  // The window is served between blocks: the walk served it right before
+  // the file, so a file of one block goes without.
   bool CopyBlocks() {
     const uint32_t bufferSize = options_.bufferSize;
     uint8_t* const data = written_->Data();
     report_.Begin(src_, sourceSize_);
-    for (;;) {
-      if (!NotAborted()) return false;
+    for (bool first = true;; first = false) {
+      if (!first && !NotAborted()) return false;
       const Result<uint32_t> read = source_->Read(data, bufferSize);
       if (!read) return Fail(read.Error());
       const uint32_t readCount = *read;

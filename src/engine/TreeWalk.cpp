@@ -53,6 +53,9 @@ class FreeSpaceEstimate {
   bool ProvesRoom(char drive, int64_t needed) const {
     return known_ && drive_ == drive && lowerBound_ - FreeSpaceSafetyMargin >= needed;
   }
+  // The bound itself, once ProvesRoom said yes: free bytes the drive has at
+  // least.
+  int64_t LowerBound() const { return lowerBound_; }
   // The drive's own answer (-1 when it cannot give one: not ready, or no
   // such drive), which the estimate starts from afresh. Asked directly: the
   // drive's readiness, which DriveFreeSpace checks first, costs two more
@@ -379,13 +382,20 @@ CopyHints HintsFor(const FileCopy& job) {
 
 // The free-space pre-check (also in a dry run; not for a network path).
 // The space of the file to be replaced counts as free. The verified copy
-// would ask the drive itself: the walk asks for it and hands it the
-// answer. False, after the dialog, when the file does not fit.
+// checks the space once more with the free bytes it is handed (it would
+// ask the drive itself without them), and takes the old copy's place as
+// room only by removing the old copy first: it is handed the estimate only
+// when that proves room for the whole file beside the old copy, so that it
+// decides as the drive's own answer would make it decide. False, after the
+// dialog, when the file does not fit.
 bool PassesFreeSpaceCheck(const FileCopy& job, const std::string& heading, CopyHints& hints) {
   if (job.network) return true;
-  const int64_t needed =
-      static_cast<int64_t>(job.file.size) - static_cast<int64_t>(OldDestinationSize(job));
-  if (!job.verified && W().freeSpace.ProvesRoom(job.drive, needed)) return true;
+  const int64_t size = static_cast<int64_t>(job.file.size);
+  const int64_t needed = size - static_cast<int64_t>(OldDestinationSize(job));
+  if (W().freeSpace.ProvesRoom(job.drive, job.verified ? size : needed)) {
+    if (job.verified) hints.dstFreeBytes = W().freeSpace.LowerBound();
+    return true;
+  }
   const int64_t freeBytes = W().freeSpace.AskDrive(job.drive);
   hints.dstFreeBytes = freeBytes;
   if (needed <= freeBytes) return true;
