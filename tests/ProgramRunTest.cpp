@@ -56,15 +56,6 @@ class ProgramRunTest : public test::WindowTest {
       return false;
     });
   }
-  static Lines FileLines(const std::string& text) {
-    Lines lines;
-    for (size_t start = 0; start < text.size();) {
-      const size_t end = text.find("\r\n", start);
-      lines.push_back(text.substr(start, end - start));
-      start = end == std::string::npos ? text.size() : end + 2;
-    }
-    return lines;
-  }
 
   Lines captions;
 };

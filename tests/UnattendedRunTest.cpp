@@ -57,15 +57,6 @@ class UnattendedRunTest : public test::WindowTest,
     return RunProgram();
   }
 
-  static Lines FileLines(const std::string& text) {
-    Lines lines;
-    for (size_t start = 0; start < text.size();) {
-      const size_t end = text.find("\r\n", start);
-      lines.push_back(text.substr(start, end - start));
-      start = end == std::string::npos ? text.size() : end + 2;
-    }
-    return lines;
-  }
 
   // True when each text begins a line of the lines, in this order.
   static ::testing::AssertionResult HoldsInOrder(const Lines& lines, const Lines& beginnings) {

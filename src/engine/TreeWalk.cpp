@@ -172,12 +172,8 @@ void Debug(const std::string& line) {
 // keeps the answer as the walk's last answer.
 int16_t AskUser(QuestionKind kind, const std::string& text, uint32_t buttons,
                 const std::string& subject) {
-  Question question;
-  question.kind = kind;
-  question.text = text;
-  question.buttons = buttons;
-  question.subject = subject;
-  W().outcome.answer = static_cast<int16_t>(Out().Ask(question));
+  W().outcome.answer = static_cast<int16_t>(
+      Out().Ask(Question{.kind = kind, .text = text, .buttons = buttons, .subject = subject}));
   if (W().outcome.answer == AnswerIgnore) W().outcome.ignored = true;
   return W().outcome.answer;
 }

@@ -30,12 +30,7 @@ constexpr uint16_t ReconnectPauseMs = 100;
 
 int AskAbout(QuestionKind kind, const std::string& text, uint32_t buttons,
              const std::string& subject) {
-  Question question;
-  question.kind = kind;
-  question.text = text;
-  question.buttons = buttons;
-  question.subject = subject;
-  return Host().Ask(question);
+  return Host().Ask(Question{.kind = kind, .text = text, .buttons = buttons, .subject = subject});
 }
 
 // A retry box: Retry repeats the check, anything else ends the run as a

@@ -72,4 +72,14 @@ std::vector<std::string> WindowTest::DialogTexts() const {
   return texts;
 }
 
+std::vector<std::string> WindowTest::FileLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end - start));
+    start = end == std::string::npos ? text.size() : end + 2;
+  }
+  return lines;
+}
+
 }  // namespace plovik::test

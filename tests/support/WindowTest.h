@@ -37,6 +37,8 @@ class WindowTest : public ::testing::Test {
 
   TFormMain& F() const { return *FormMain; }
   HeadlessForm& MainForm() const { return AsHeadless(*FormMain->Self); }
+  // The lines of a text file's contents (CR LF between lines).
+  static std::vector<std::string> FileLines(const std::string& text);
   // The texts of the dialogs shown, in order.
   std::vector<std::string> DialogTexts() const;
 
