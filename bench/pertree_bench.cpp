@@ -11,10 +11,16 @@
 // and the per-file figures are net of that run; the slope between two
 // sizes is printed as well, which no fixed cost touches.
 //
+// The run's progress in the window title changes at most a few times a
+// second. The bench reads the titles of plovik.exe's windows while it runs
+// and counts how often they change, times a title change on a window of
+// its own, and prints what the title changes cost against the run.
+//
 // Usage: pertree_bench.exe [-rROUNDS] [files ...]
 //   files   tree sizes (default: 5000 50000 200000)
 //   ROUNDS  runs of every variant on every tree, the fastest counting
-//           (default 1; a busy machine wants more)
+//           (default 1; a busy machine wants more, and four rounds let
+//           every variant follow every other once)
 //   (plovik.exe beside the bench folder, or the one PLOVIK_EXE names)
 #include <windows.h>
 #include <psapi.h>
@@ -109,7 +115,49 @@ struct Timing {
   double seconds = 0;
   double peakMB = 0;  // of the process's working set; 0 when unknown
   DWORD exitCode = 0;
+  int titleChanges = 0;  // of the process's visible windows, as polled
 };
+
+// The titles of a process's visible top-level windows, one after another.
+// A window of another process gives its title without a message to it.
+std::wstring WindowTitles(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    std::wstring titles;
+  } search{processId, {}};
+  ::EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != s.processId || !::IsWindowVisible(window)) return TRUE;
+        wchar_t title[512];
+        const int length = ::GetWindowTextW(window, title, 512);
+        s.titles.append(title, static_cast<size_t>(std::max(0, length)));
+        s.titles.push_back(L'\n');
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.titles;
+}
+
+// Microseconds a title change of a visible window of this process costs.
+double TitleChangeMicroseconds() {
+  constexpr int Changes = 2000;
+  HWND window = ::CreateWindowExW(0, L"STATIC", L"pertree_bench", WS_OVERLAPPEDWINDOW, 40, 40,
+                                  400, 120, nullptr, nullptr, nullptr, nullptr);
+  if (window == nullptr) return 0;
+  ::ShowWindow(window, SW_SHOWNOACTIVATE);
+  const double start = Now();
+  for (int i = 0; i < Changes; ++i) {
+    const std::wstring title = L" plovik  \x2013  " + std::to_wstring(i * 37) +
+                               L" files, " + std::to_wstring(i) + L".4 MB copied";
+    ::SetWindowTextW(window, title.c_str());
+  }
+  const double seconds = Now() - start;
+  ::DestroyWindow(window);
+  return 1e6 * seconds / Changes;
+}
 
 // Runs a command line to its end, its output sent to NUL, watching its
 // peak working set while it runs (the counters go with the process).
@@ -132,7 +180,11 @@ Timing RunTimed(std::wstring commandLine, const std::wstring& environment) {
                        CREATE_UNICODE_ENVIRONMENT,
                        environment.empty() ? nullptr : const_cast<wchar_t*>(environment.data()),
                        nullptr, &startup, &process)) {
+    std::wstring titles;
     for (;;) {
+      const std::wstring now = WindowTitles(process.dwProcessId);
+      if (!now.empty() && !titles.empty() && now != titles) ++timing.titleChanges;
+      if (!now.empty()) titles = now;
       PROCESS_MEMORY_COUNTERS counters{};
       counters.cb = sizeof counters;
       if (::GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
@@ -199,14 +251,17 @@ struct Bench {
     return timing;
   }
 
-  // Every variant on a fresh copy of the tree, round after round, in an
-  // order that moves on by one from one round (and tree) to the next, so
-  // that no variant always goes first (or always follows the one that
-  // filled the write-back). The fastest run of each counts.
+  // Every variant on a fresh copy of the tree, round after round. A run
+  // pays for some of the disk work its predecessor left (the removal of a
+  // whole tree above all), so the order changes from one round (and tree)
+  // to the next such that over four rounds every variant goes first once
+  // and follows every other variant once. The fastest run of each counts.
   void RunAll(const std::string& src, int rotation, Timing (&timings)[VariantCount]) const {
+    static_assert(VariantCount == 4, "the orders are made for four variants");
+    static constexpr int Orders[4][4] = {{0, 1, 3, 2}, {1, 2, 0, 3}, {2, 3, 1, 0}, {3, 0, 2, 1}};
     for (int round = 0; round < rounds; ++round) {
       for (int step = 0; step < VariantCount; ++step) {
-        const int variant = (step + rotation + round) % VariantCount;
+        const int variant = Orders[(rotation + round) % 4][step];
         const std::string dst = root + "\\dst" + std::to_string(variant);
         RemoveTree(dst);
         const Timing timing = Run(variant, src, dst);
@@ -235,6 +290,8 @@ std::vector<int> Sizes(int argc, wchar_t** argv) {
   return sizes.empty() ? DefaultSizes : sizes;
 }
 
+double titleChangeUs = 0;
+
 void PrintSize(int files, const Timing (&timings)[VariantCount],
                const Timing (&tiny)[VariantCount], const Timing (*previous)[VariantCount],
                int previousFiles) {
@@ -258,6 +315,16 @@ void PrintSize(int files, const Timing (&timings)[VariantCount],
   const double plain = timings[0].seconds - tiny[0].seconds;
   const double verified = timings[1].seconds - tiny[1].seconds;
   std::printf("  verified/unverified time (net): %.2f\n", verified / plain);
+  std::printf("  title changes seen during the run with a line per file: %d in %.1f s"
+              " (%.1f a second)\n",
+              timings[0].titleChanges, timings[0].seconds,
+              timings[0].titleChanges / timings[0].seconds);
+  if (titleChangeUs > 0)
+    std::printf("  at %.0f us a title change, the progress in the title costs %.3f%% of the "
+                "run (%.4f ms a file)\n",
+                titleChangeUs, 100.0 * timings[0].titleChanges * titleChangeUs * 1e-6 /
+                                   timings[0].seconds,
+                timings[0].titleChanges * titleChangeUs * 1e-3 / files);
   std::fflush(stdout);
 }
 
@@ -285,6 +352,8 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("pertree_bench: first copies of trees of %u-%u byte files, %d to a folder; "
               "per-file figures net of a %d-file tree; fastest of %d round(s)\n",
               MinFileBytes, MaxFileBytes, FilesPerFolder, TinyTreeFiles, bench.rounds);
+  titleChangeUs = TitleChangeMicroseconds();
+  std::printf("a title change of a visible window: %.0f us\n", titleChangeUs);
   const std::string tinySrc = bench.root + "\\tiny";
   if (!MakeTree(tinySrc, TinyTreeFiles)) {
     std::fprintf(stderr, "cannot write the tree in %s\n", tinySrc.c_str());

@@ -14,6 +14,9 @@ constexpr size_t BlockBytes = size_t(16) << 10;
 // A block that insertions made larger than this is split.
 constexpr size_t MaxBlockBytes = 2 * BlockBytes;
 constexpr size_t LineBreakCost = 2;  // CR LF
+// A block's line ends are made room for at once for lines of this length
+// (a protocol line is about twice as long).
+constexpr size_t TypicalLineBytes = 48;
 
 }  // namespace
 
@@ -119,9 +122,9 @@ size_t TextLines::CostOf(int first, int count) const {
 void TextLines::AppendLine(std::string_view line) {
   if (blocks_.empty() ||
       (!blocks_.back().ends.empty() && blocks_.back().text.size() + line.size() > BlockBytes)) {
-    if (!blocks_.empty()) blocks_.back().ends.shrink_to_fit();
     Block block;
     block.text.reserve(std::max(BlockBytes, line.size()));
+    block.ends.reserve(BlockBytes / TypicalLineBytes);
     blocks_.push_back(std::move(block));
     firstLines_.push_back(count_);
   }

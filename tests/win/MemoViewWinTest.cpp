@@ -13,6 +13,7 @@
 #include "core/RunRecords.h"
 #include "lib/Wide.h"
 #include "platform/win32/Win32Platform.h"
+#include "toolkit/win32/Win32Toolkit.h"
 #include "ui/ProtocolFile.h"
 #include "win/ToolkitWinFixture.h"
 #include "win/support/WinTestFiles.h"
@@ -190,6 +191,31 @@ TEST_F(MemoViewWinTest, TheMouseSelectsRowsAndTheWheelLeavesTheEnd) {
   ASSERT_TRUE(GetScrollInfo(MemoWindow(), SB_VERT, &bar));
   EXPECT_EQ(bar.nMax, ProtocolLines);
   EXPECT_EQ(bar.nPos, top + 1);
+}
+
+// Lines that come as a run writes them: the screen follows a few times a
+// second and draws the scroll bar less often; once the lines stop, the
+// scroll bar is drawn with the last figures without any further line.
+TEST_F(MemoViewWinTest, AStreamThatStopsLeavesTheScrollBarDrawnAtItsEnd) {
+  auto& view = static_cast<Win32Memo&>(*memo);
+  int added = 0;
+  for (const uint64_t start = GetTickCount64(); GetTickCount64() - start < 700;) {
+    ProtocolAdd(LineOf(ProtocolLines + added++));
+    Sleep(1);
+  }
+  const uint64_t stopped = GetTickCount64();
+  while (view.UpdatePending() && GetTickCount64() - stopped < 3000) {
+    tk.ProcessPendingMessages();
+    Sleep(20);
+  }
+  EXPECT_FALSE(view.UpdatePending());
+  SCROLLINFO bar{};
+  bar.cbSize = sizeof bar;
+  bar.fMask = SIF_POS | SIF_RANGE;
+  ASSERT_TRUE(GetScrollInfo(MemoWindow(), SB_VERT, &bar));
+  EXPECT_EQ(bar.nMax, ProtocolLines + added - 1);
+  EXPECT_EQ(bar.nPos, memo->TopRow().line);
+  EXPECT_TRUE(memo->FollowsEnd());
 }
 
 }  // namespace

@@ -243,8 +243,11 @@ void DrawGlyph(HDC dc, const RECT& area, Glyph glyph, bool enabled);
 // actions at once. An append costs the view nothing but a flag.
 class Win32Memo : public Win32Control<Memo> {
  public:
-  // At most this often the screen follows lines that stream in.
+  // At most this often the screen follows lines that stream in, and their
+  // scroll bar (whose drawing costs several milliseconds under Wine) at
+  // most this often.
   static constexpr uint64_t UpdateIntervalMs = 200;
+  static constexpr uint64_t ScrollBarIntervalMs = 1000;
 
   Win32Memo(Win32Toolkit& toolkit, Container& parent);
   ~Win32Memo() override;
@@ -255,9 +258,9 @@ class Win32Memo : public Win32Control<Memo> {
   void FlushIfDue(uint64_t nowMs);
   // Brings the screen up to date now.
   void Flush();
-  // Whether changes wait for the next update, and how many updates there
-  // were.
-  bool UpdatePending() const { return dirty_; }
+  // Whether changes (or the drawing of the scroll bar) wait for a later
+  // update, and how many updates there were.
+  bool UpdatePending() const { return dirty_ || scrollBarStale_; }
   int UpdateCount() const { return updateCount_; }
 
  protected:
@@ -290,8 +293,11 @@ class Win32Memo : public Win32Control<Memo> {
   TextPlace PlaceAt(int x, int y) const;
   // Where a place shows, relative to the client area; false off screen.
   bool PointOf(TextPlace place, POINT& point) const;
-  void Update();
-  void UpdateScrollBar();
+  // Brings the screen up to date; the scroll bar is drawn at once, or
+  // (for lines that stream in) once ScrollBarIntervalMs have passed since
+  // it was drawn last.
+  void Update(bool scrollBarNow = true);
+  void UpdateScrollBar(bool draw);
   void PlaceSystemCaret();
   void Paint();
   void PaintRow(HDC dc, int line, const Layout& layout, size_t row, int y) const;
@@ -309,10 +315,13 @@ class Win32Memo : public Win32Control<Memo> {
   HGDIOBJ measureDcFont_ = nullptr;  // the font the measuring DC came with
   int lineHeight_ = 1;
   int averageCharWidth_ = 1;
+  int maxCharWidth_ = 1;
   mutable std::unordered_map<int, Layout> layouts_;
   bool dirty_ = false;
   bool timerSet_ = false;
   uint64_t lastUpdateMs_ = 0;
+  uint64_t scrollBarDrawnMs_ = 0;
+  bool scrollBarStale_ = false;  // its figures set, not drawn yet
   int updateCount_ = 0;
   bool dragging_ = false;
   POINT lastMouse_{};

@@ -92,6 +92,7 @@ void Win32Memo::SetShownFont(HFONT font) {
     if (GetTextMetricsW(measureDc_.Get(), &metrics)) {
       lineHeight_ = std::max<int>(1, metrics.tmHeight);
       averageCharWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
+      maxCharWidth_ = std::max<int>(averageCharWidth_, metrics.tmMaxCharWidth);
     }
   }
   layouts_.clear();
@@ -124,6 +125,13 @@ int Win32Memo::WrapWidth() const { return std::max(1, ClientWidthImpl() - 2 * Ma
 std::vector<size_t> Win32Memo::WrapRows(const std::wstring& text) const {
   std::vector<size_t> starts{0};
   const int width = WrapWidth();
+  // A line of the font's own characters that fits even at the widest of
+  // them is one row: it needs no measuring (which costs a round trip to
+  // the system a line). Other characters may come from another font.
+  if (text.size() * static_cast<size_t>(maxCharWidth_) <= static_cast<size_t>(width) &&
+      std::all_of(text.begin(), text.end(), [](wchar_t unit) { return unit < 0x80; })) {
+    return starts;
+  }
   for (size_t start = 0; start < text.size();) {
     const size_t rest = text.size() - start;
     // A stretch a little longer than a row holds, not the rest of a long line.
@@ -274,29 +282,38 @@ void Win32Memo::LinesShown(const TextChange& change) {
 void Win32Memo::ViewMoved() { Update(); }
 
 void Win32Memo::FlushIfDue(uint64_t nowMs) {
-  if (dirty_ && nowMs - lastUpdateMs_ >= UpdateIntervalMs) Update();
+  if ((dirty_ || scrollBarStale_) && nowMs - lastUpdateMs_ >= UpdateIntervalMs) Update(false);
 }
 
 void Win32Memo::Flush() { Update(); }
 
-void Win32Memo::Update() {
+void Win32Memo::Update(bool scrollBarNow) {
+  const uint64_t now = GetTickCount64();
+  const bool drawScrollBar = scrollBarNow || now - scrollBarDrawnMs_ >= ScrollBarIntervalMs;
+  if (!dirty_ && !scrollBarNow && !(scrollBarStale_ && drawScrollBar)) return;
   dirty_ = false;
-  lastUpdateMs_ = GetTickCount64();
+  lastUpdateMs_ = now;
   ++updateCount_;
   if (Hwnd() == nullptr) return;
-  if (timerSet_) {
+  if (layouts_.size() > MaxCachedLayouts) layouts_.clear();
+  UpdateScrollBar(drawScrollBar);
+  if (drawScrollBar) scrollBarDrawnMs_ = now;
+  scrollBarStale_ = !drawScrollBar;
+  // The timer stays while the scroll bar waits to be drawn, so that it is
+  // drawn when the lines stop coming.
+  if (timerSet_ && !scrollBarStale_) {
     KillTimer(Hwnd(), UpdateTimerId);
     timerSet_ = false;
+  } else if (!timerSet_ && scrollBarStale_) {
+    timerSet_ = SetTimer(Hwnd(), UpdateTimerId, static_cast<UINT>(UpdateIntervalMs), nullptr) != 0;
   }
-  if (layouts_.size() > MaxCachedLayouts) layouts_.clear();
-  UpdateScrollBar();
   InvalidateRect(Hwnd(), nullptr, FALSE);
   PlaceSystemCaret();
 }
 
 // The scroll bar counts lines: the top line is its position, a page of
 // rows its page. It stays (greyed) when everything fits.
-void Win32Memo::UpdateScrollBar() {
+void Win32Memo::UpdateScrollBar(bool draw) {
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
@@ -306,7 +323,7 @@ void Win32Memo::UpdateScrollBar() {
   if (page > info.nMax && Count() > 0 && EndTop() != TextRow{}) page = std::max(1, info.nMax);
   info.nPage = static_cast<UINT>(page);
   info.nPos = TopRow().line;
-  SetScrollInfo(Hwnd(), SB_VERT, &info, TRUE);
+  SetScrollInfo(Hwnd(), SB_VERT, &info, draw ? TRUE : FALSE);
 }
 
 void Win32Memo::PlaceSystemCaret() {
@@ -359,9 +376,13 @@ void Win32Memo::PaintRow(HDC dc, int line, const Layout& layout, size_t row, int
   }
   const COLORREF normal = GetSysColor(EnabledImpl() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
   int x = Margin;
+  const bool breakSelected = row + 1 == layout.rowStarts.size() && first != last &&
+                             line >= first.line && line < last.line;
   const auto piece = [&](size_t start, size_t end, bool selected) {
     if (end <= start) return;
-    const int width = TextWidth(layout.text.data() + start, end - start);
+    // Only what follows on the row needs to know where the piece ends.
+    const bool measured = selected || end < to || breakSelected;
+    const int width = measured ? TextWidth(layout.text.data() + start, end - start) : 0;
     if (selected) {
       const RECT area{x, y, x + width, y + lineHeight_};
       FillRect(dc, &area, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -377,8 +398,7 @@ void Win32Memo::PaintRow(HDC dc, int line, const Layout& layout, size_t row, int
   piece(selectedStart, selectedEnd, true);
   piece(selectedEnd, to, false);
   // A selected line break shows as a selected blank behind the line.
-  if (row + 1 == layout.rowStarts.size() && first != last && line >= first.line &&
-      line < last.line) {
+  if (breakSelected) {
     const RECT area{x, y, x + averageCharWidth_, y + lineHeight_};
     FillRect(dc, &area, GetSysColorBrush(COLOR_HIGHLIGHT));
   }
@@ -565,7 +585,7 @@ LRESULT Win32Memo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       Update();
       return 0;
     case WM_TIMER:
-      if (wParam == UpdateTimerId) Update();
+      if (wParam == UpdateTimerId) Update(false);
       // The mouse held above or below the view: the selection goes on.
       if (wParam == DragTimerId && dragging_ &&
           (lastMouse_.y < 0 || lastMouse_.y >= ClientHeightImpl())) {

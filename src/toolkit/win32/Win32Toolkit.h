@@ -51,7 +51,7 @@ class Win32Toolkit : public Toolkit {
   // Dispatches every pending message now, unthrottled. A WM_QUIT found is
   // posted again for the message loop that waits for it.
   void ProcessPendingMessages();
-  static constexpr std::chrono::milliseconds PeekInterval{2};
+  static constexpr std::chrono::milliseconds PeekInterval{10};
   int Run() override;
   void Terminate(int exitCode = 0) override;
   bool Terminated() const override { return terminated_; }
