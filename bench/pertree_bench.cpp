@@ -118,26 +118,28 @@ struct Timing {
   int titleChanges = 0;  // of the process's visible windows, as polled
 };
 
+struct TitleSearch {
+  DWORD processId;
+  std::wstring titles;
+};
+
+BOOL CALLBACK AddTitle(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<TitleSearch*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner != search.processId || !::IsWindowVisible(window)) return TRUE;
+  wchar_t title[512];
+  const int length = ::GetWindowTextW(window, title, 512);
+  search.titles.append(title, static_cast<size_t>(std::max(0, length)));
+  search.titles.push_back(L'\n');
+  return TRUE;
+}
+
 // The titles of a process's visible top-level windows, one after another.
 // A window of another process gives its title without a message to it.
 std::wstring WindowTitles(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    std::wstring titles;
-  } search{processId, {}};
-  ::EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != s.processId || !::IsWindowVisible(window)) return TRUE;
-        wchar_t title[512];
-        const int length = ::GetWindowTextW(window, title, 512);
-        s.titles.append(title, static_cast<size_t>(std::max(0, length)));
-        s.titles.push_back(L'\n');
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TitleSearch search{processId, {}};
+  ::EnumWindows(AddTitle, reinterpret_cast<LPARAM>(&search));
   return search.titles;
 }
 
